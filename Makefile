@@ -1,0 +1,46 @@
+# make run   installs what is missing, builds and starts the game
+# make test  installs what is missing, builds and runs every test, plus the sanitizer runs
+# make bench builds in Release and runs the benchmarks
+JOBS ?= $(shell nproc)
+CMAKE_FLAGS := -DVELMORA_WERROR=$(if $(VELMORA_WERROR),$(VELMORA_WERROR),OFF)
+WITH_DISPLAY := scripts/with-display.sh
+
+.PHONY: deps build run test test-plain test-asan test-tsan bench format clean
+
+deps:
+	@scripts/install-deps.sh
+
+build: deps
+	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS) >/dev/null
+	cmake --build build -j $(JOBS)
+
+run: build
+	@scripts/run-game.sh build
+
+test: test-plain test-asan test-tsan
+
+test-plain: build
+	$(WITH_DISPLAY) ctest --test-dir build --output-on-failure -j $(JOBS)
+
+test-asan: deps
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=address,undefined $(CMAKE_FLAGS) >/dev/null
+	cmake --build build-asan -j $(JOBS)
+	ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+		$(WITH_DISPLAY) ctest --test-dir build-asan --output-on-failure -j $(JOBS) -LE e2e
+
+test-tsan: deps
+	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=thread $(CMAKE_FLAGS) >/dev/null
+	cmake --build build-tsan -j $(JOBS)
+	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+		$(WITH_DISPLAY) ctest --test-dir build-tsan --output-on-failure -L threaded
+
+bench: deps
+	cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS) >/dev/null
+	cmake --build build-release -j $(JOBS)
+	$(WITH_DISPLAY) scripts/run-benchmarks.sh build-release
+
+format:
+	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+clean:
+	rm -rf build build-asan build-tsan build-release

@@ -1,0 +1,51 @@
+// The camera matrices and the resize procedure that keeps them in step with the window.
+#include "camera.h"
+
+#include <GL/glew.h>
+#include <glm/gtc/matrix_transform.hpp>
+#include <glm/gtc/type_ptr.hpp>
+
+#include "shader_program.h"
+
+namespace {
+constexpr float FieldOfViewDegrees = 45.0f;
+constexpr float NearPlane = 0.1f;
+constexpr float FarPlane = 1000.0f;
+constexpr int StartWidth = 960;
+constexpr int StartHeight = 720;
+// From here the plane of the blocks' front faces shows y from about -15 to +15.
+constexpr float EyeDistance = 36.21f;
+} // namespace
+
+Mat4 PerspectiveFor(int width, int height) {
+    return glm::perspective(glm::radians(FieldOfViewDegrees),
+                            static_cast<float>(width) / static_cast<float>(height), NearPlane,
+                            FarPlane);
+}
+
+Mat4 ProjectionMatrix = PerspectiveFor(StartWidth, StartHeight);
+Mat4 ViewMatrix = glm::lookAt(glm::vec3(0.0f, 0.0f, EyeDistance), glm::vec3(0.0f, 0.0f, 0.0f),
+                              glm::vec3(0.0f, 1.0f, 0.0f));
+Mat4 ModelMatrix = Mat4(1.0f);
+
+void UploadTransform(int location) {
+    const Mat4 transform = TransformOf(ModelMatrix);
+    glUniformMatrix4fv(location, 1, GL_FALSE, glm::value_ptr(transform));
+}
+
+void ResizeViewport(int width, int height) {
+    glViewport(0, 0, width, height);
+    // A minimised or collapsed window has no aspect; keep the last projection until it has.
+    if (width <= 0 || height <= 0) {
+        return;
+    }
+    ProjectionMatrix = PerspectiveFor(width, height);
+
+    glUseProgram(TexturedProgram.program);
+    UploadTransform(TexturedProgram.vTransform);
+
+    // The well frame is in world coordinates: its program never gets a model transform.
+    const Mat4 transform = TransformOf(Mat4(1.0f));
+    glUseProgram(ColoredProgram.program);
+    glUniformMatrix4fv(ColoredProgram.vTransform, 1, GL_FALSE, glm::value_ptr(transform));
+}

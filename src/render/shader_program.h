@@ -1,0 +1,38 @@
+// The two shader programs, built from source files in the working directory, and the
+// locations of their attributes and uniforms.
+#pragma once
+
+#include <GL/glew.h>
+
+#include <string>
+
+struct ShaderStage {
+    GLenum type;
+    const char* fileName;
+};
+
+struct TexturedProgramRecord {
+    GLuint program = 0;
+    GLint vPosition = -1;
+    GLint vTexCoord = -1;
+    GLint vTransform = -1;
+};
+
+struct ColoredProgramRecord {
+    GLuint program = 0;
+    GLint vPosition = -1;
+    GLint vColor = -1;
+    GLint vTransform = -1;
+};
+
+// Written once by the render set-up, read by every draw and by the resize procedure.
+extern TexturedProgramRecord TexturedProgram;
+extern ColoredProgramRecord ColoredProgram;
+
+// Replaces text by the whole content of the named file, or leaves it alone when the file
+// cannot be opened (or is a directory). Returns text's characters, NUL-terminated.
+const char* ReadTextFile(const char* fileName, std::string& text);
+
+// Compiles stages[0] as the vertex and stages[1] as the fragment shader and links them.
+// Failures are reported and never stop anything: the program's name is returned regardless.
+GLuint LoadShaderProgram(const ShaderStage (&stages)[2]);

@@ -1,0 +1,31 @@
+// The three vertex arrays and buffers: the unit block, the glyph quad and the well frame.
+#pragma once
+
+#include <GL/glew.h>
+
+#include <array>
+
+enum VertexSlot : std::size_t { CubeSlot = 0, GlyphSlot = 1, WellFrameSlot = 2, VertexSlotCount };
+
+extern std::array<GLuint, VertexSlotCount> VertexArrays;
+extern std::array<GLuint, VertexSlotCount> VertexBuffers;
+
+inline GLuint& CubeVertexArray = VertexArrays[CubeSlot];
+inline GLuint& GlyphVertexArray = VertexArrays[GlyphSlot];
+inline GLuint& WellFrameVertexArray = VertexArrays[WellFrameSlot];
+inline GLuint& CubeBuffer = VertexBuffers[CubeSlot];
+inline GLuint& GlyphBuffer = VertexBuffers[GlyphSlot];
+inline GLuint& WellFrameBuffer = VertexBuffers[WellFrameSlot];
+
+// Interleaved x, y, z, u, v.
+constexpr GLsizei TexturedStride = 5 * sizeof(float);
+// Interleaved x, y, z, red, green, blue, alpha.
+constexpr GLsizei ColoredStride = 7 * sizeof(float);
+constexpr GLsizei CubeVertexCount = 36;
+constexpr GLsizei GlyphVertexCount = 6;
+constexpr GLsizei WellFrameVertexCount = 24;
+
+// Binds the block's vertex array and fills its buffer with the unit cube.
+void FillCubeBuffer();
+// Binds the frame's vertex array and fills its buffer with the four shaded bars.
+void FillWellFrameBuffer();

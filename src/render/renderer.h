@@ -1,0 +1,16 @@
+// The renderer's lifecycle and its one frame: set-up, the drawing of a published game frame,
+// and the release of every GL object.
+#pragma once
+
+// Creates every GL object and sets the fixed GL state, then starts the logic timer.
+void InitRenderer();
+
+// Everything InitRenderer does but start the timer.
+void CreateRenderObjects();
+
+// Deletes the programs, textures, vertex arrays and buffers, in that order.
+void DestroyRenderObjects();
+
+// Clears, and when a frame has been published draws it: the text display, the next piece, the
+// active piece, the board and the well frame.
+void RenderFrame();

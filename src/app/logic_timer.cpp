@@ -1,0 +1,40 @@
+#include "logic_timer.h"
+
+#include <cstdio>
+
+#include "snapshot.h"
+#include "tick_schedule.h"
+
+GameState LiveGame = GameState::newGame();
+std::atomic<std::uint32_t> HeldControls{0};
+SDL_TimerID LogicTimer = 0;
+
+namespace {
+// Timer thread only, once StartLogicTimer has filled in the frequency.
+TickSchedule Schedule;
+} // namespace
+
+void StepLiveGame() {
+    const InputBits controls = HeldControls.load(std::memory_order_relaxed);
+    PublishSnapshot(LiveGame.tick(controls));
+}
+
+Uint32 LogicTick(Uint32 /*interval*/, void* /*userData*/) {
+    // The media library counts the next period from the moment its thread woke, so the
+    // schedule takes its reading before the frame's own work.
+    const std::uint64_t now = SDL_GetPerformanceCounter();
+    StepLiveGame();
+    return NextTickDelay(Schedule, now);
+}
+
+SDL_TimerID StartLogicTimer() {
+    // Written before the timer thread can run the first tick; SDL_AddTimer hands the timer
+    // over under the library's lock, which orders this store before that tick.
+    Schedule = TickSchedule{};
+    Schedule.frequency = SDL_GetPerformanceFrequency();
+    LogicTimer = SDL_AddTimer(TickPeriodMs, LogicTick, nullptr);
+    if (LogicTimer == 0) {
+        std::fprintf(stderr, "Unable to start the logic timer: %s\n", SDL_GetError());
+    }
+    return LogicTimer;
+}

@@ -1,0 +1,29 @@
+// The logic timer: the media library's timer thread advances the live game one simulation
+// frame every 16 ms and hands each frame to the renderer through the snapshot.
+#pragma once
+
+#include <SDL.h>
+
+#include <atomic>
+#include <cstdint>
+
+#include "game_state.h"
+
+// The one game of the run, built as a new game during static initialisation. After start-up
+// only the timer thread touches it.
+extern GameState LiveGame;
+// The controls held at the moment: written by the event pump, read once per tick.
+extern std::atomic<std::uint32_t> HeldControls;
+// Set by StartLogicTimer; removed at shutdown.
+extern SDL_TimerID LogicTimer;
+
+// One simulation frame: reads the held controls once, ticks the live game and publishes the
+// result. The timer thread's whole work apart from keeping the pace.
+void StepLiveGame();
+
+// The timer callback: one StepLiveGame, then the delay to the next 16 ms deadline.
+Uint32 LogicTick(Uint32 interval, void* userData);
+
+// Starts the 16 ms timer; the last step of the render set-up. A failure is reported on
+// standard error and leaves the window at its clear colour.
+SDL_TimerID StartLogicTimer();

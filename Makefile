@@ -1,11 +1,16 @@
 # make run   installs what is missing, builds and starts the game
 # make test  installs what is missing, builds and runs every test, plus the sanitizer runs
 # make bench builds in Release and runs the benchmarks
+# make fuzz  fuzzes the rules with libFuzzer (clang) for FUZZ_SECONDS, from the saved corpus
+# make soak  plays SOAK_TICKS frames of the rules under AddressSanitizer and UBSan
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS := -DVELMORA_WERROR=$(if $(VELMORA_WERROR),$(VELMORA_WERROR),OFF)
 WITH_DISPLAY := scripts/with-display.sh
+FUZZ_SECONDS ?= 600
+SOAK_TICKS ?= 10000000
+SOAK_SEED ?= 1
 
-.PHONY: deps build run test test-plain test-asan test-tsan bench format clean
+.PHONY: deps build run test test-plain test-asan test-tsan bench fuzz soak format clean
 
 deps:
 	@scripts/install-deps.sh
@@ -39,8 +44,27 @@ bench: deps
 	cmake --build build-release -j $(JOBS)
 	$(WITH_DISPLAY) scripts/run-benchmarks.sh build-release
 
+# The rules library is instrumented for coverage too; the engine writes new inputs to a working
+# copy of the corpus, so the saved corpus changes only by hand (see README).
+fuzz: deps
+	cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DVELMORA_GAME_ONLY=ON -DVELMORA_FUZZER=ON -DVELMORA_SANITIZE=address,undefined \
+		"-DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link -D_GLIBCXX_ASSERTIONS" $(CMAKE_FLAGS) >/dev/null
+	cmake --build build-fuzz -j $(JOBS) --target rules_fuzzer
+	rm -rf build-fuzz/corpus && cp -r tests/fuzz/corpus build-fuzz/corpus
+	ASAN_OPTIONS=detect_leaks=0 build-fuzz/tests/fuzz/rules_fuzzer -fork=$(JOBS) \
+		-max_total_time=$(FUZZ_SECONDS) -artifact_prefix=build-fuzz/ build-fuzz/corpus
+
+soak: deps
+	cmake -S . -B build-soak -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_GAME_ONLY=ON \
+		-DVELMORA_SANITIZE=address,undefined -DCMAKE_CXX_FLAGS=-D_GLIBCXX_ASSERTIONS \
+		$(CMAKE_FLAGS) >/dev/null
+	cmake --build build-soak -j $(JOBS) --target rules_soak
+	ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+		build-soak/tests/soak/rules_soak $(SOAK_TICKS) $(SOAK_SEED)
+
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf build build-asan build-tsan build-release
+	rm -rf build build-asan build-tsan build-release build-fuzz build-soak

@@ -1,0 +1,77 @@
+#include "game_session.h"
+
+#include <algorithm>
+#include <stdexcept>
+#include <thread>
+
+std::string ProgramFolder() {
+    return VELMORA_PROGRAM_FOLDER;
+}
+
+GameSession::GameSession(const std::string& folder) {
+    ChildOptions options;
+    options.workingDirectory = folder;
+    options.environment = {"DISPLAY=" + x_.name()};
+    options.stdoutPath = outputs_.file("stdout");
+    options.stderrPath = outputs_.file("stderr");
+    process_ = std::make_unique<ChildProcess>(
+        std::vector<std::string>{std::string(VELMORA_PROGRAM_FOLDER) + "/velmora"}, options);
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    while (window_ == NoWindow || !x_.isMapped(window_)) {
+        if (std::chrono::steady_clock::now() > deadline || !process_->running()) {
+            throw std::runtime_error("the program shows no window named Velmora");
+        }
+        window_ = x_.findWindow("Velmora");
+        if (window_ == NoWindow) {
+            std::this_thread::sleep_for(2ms);
+        }
+    }
+    x_.focus(window_);
+}
+
+void GameSession::tap(const std::string& key, std::chrono::milliseconds hold) const {
+    x_.pressKey(key);
+    std::this_thread::sleep_for(hold);
+    x_.releaseKey(key);
+}
+
+std::optional<ScreenReading>
+GameSession::waitFor(const std::function<bool(const ScreenReading&)>& condition,
+                     std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    do {
+        const Picture shot = picture();
+        if (!shot.empty()) {
+            last_ = ReadScreen(shot);
+            if (condition(last_)) {
+                return last_;
+            }
+        }
+    } while (std::chrono::steady_clock::now() < deadline);
+    return std::nullopt;
+}
+
+std::optional<ScreenReading> GameSession::waitForActive(std::chrono::milliseconds limit) {
+    return waitFor([](const ScreenReading& r) { return Recognised(r) && r.phase == "ACTIVE"; },
+                   limit);
+}
+
+bool Recognised(const ScreenReading& reading) {
+    for (const auto& row : reading.board) {
+        if (std::find(row.begin(), row.end(), UnknownCell) != row.end()) {
+            return false;
+        }
+    }
+    for (const auto& row : reading.nextCells) {
+        if (std::find(row.begin(), row.end(), UnknownCell) != row.end()) {
+            return false;
+        }
+    }
+    for (const std::string* text : {&reading.grade, &reading.points, &reading.level,
+                                    &reading.frames, &reading.phase, &reading.index}) {
+        if (text->find('?') != std::string::npos) {
+            return false;
+        }
+    }
+    return reading.nextKind != UnknownCell;
+}

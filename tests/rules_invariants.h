@@ -55,6 +55,8 @@ inline void CheckRecord(const GameState& game) {
     Require(game.pieceRotation <= 3, "the rotation is 0 to 3");
     Require(game.level <= MaxLevel, "the level is at most 999");
     Require(game.grade <= TopGrade, "the grade is at most 18");
+    Require(game.grade < TopGrade || (game.topGrade300 && game.topGrade500 && game.topGrade999),
+            "the top grade comes only with all three top-grade conditions");
     Require(game.gravityIndex < GravityTable.size(), "the gravity index is at most 29");
     Require(game.clearedCount <= ListLength, "at most four rows are cleared at once");
     Require(game.readyTimer < ReadyFrames && game.flashTimer < LockFlashFrames &&

@@ -44,16 +44,18 @@ bench: deps
 	cmake --build build-release -j $(JOBS)
 	$(WITH_DISPLAY) scripts/run-benchmarks.sh build-release
 
-# The engine adds new inputs to a working copy of the corpus; the saved corpus changes only by
-# hand (see README). Checked std::array indexing turns a read outside the board into a crash.
+# One engine per core, sharing a working copy of the corpus (the saved corpus changes only by
+# hand, see README); each writes its log and any crashing input to build-fuzz/. Checked
+# std::array indexing turns a read outside the board into a crash.
 fuzz: deps
 	cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 		-DVELMORA_GAME_ONLY=ON -DVELMORA_FUZZER=ON -DVELMORA_SANITIZE=address,undefined \
 		-DCMAKE_CXX_FLAGS=-D_GLIBCXX_ASSERTIONS $(CMAKE_FLAGS) >/dev/null
 	cmake --build build-fuzz -j $(JOBS) --target rules_fuzzer
-	rm -rf build-fuzz/corpus && cp -r tests/fuzz/corpus build-fuzz/corpus
-	ASAN_OPTIONS=detect_leaks=0 build-fuzz/tests/fuzz/rules_fuzzer -fork=$(JOBS) \
-		-max_total_time=$(FUZZ_SECONDS) -artifact_prefix=build-fuzz/ build-fuzz/corpus
+	rm -rf build-fuzz/corpus build-fuzz/fuzz-*.log && cp -r tests/fuzz/corpus build-fuzz/corpus
+	cd build-fuzz && ASAN_OPTIONS=detect_leaks=0 tests/fuzz/rules_fuzzer -jobs=$(JOBS) \
+		-workers=$(JOBS) -max_total_time=$(FUZZ_SECONDS) corpus >/dev/null 2>&1; status=$$?; \
+		grep -h -E "DONE|rules invariant|ERROR|Test unit written" fuzz-*.log; exit $$status
 
 soak: deps
 	cmake -S . -B build-soak -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_GAME_ONLY=ON \

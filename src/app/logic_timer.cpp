@@ -15,6 +15,7 @@ TickSchedule Schedule;
 } // namespace
 
 void StepLiveGame() {
+    // Relaxed is enough: the mask is the whole message, nothing else is handed over with it.
     const InputBits controls = HeldControls.load(std::memory_order_relaxed);
     PublishSnapshot(LiveGame.tick(controls));
 }

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -137,6 +138,21 @@ std::string ReadWholeFile(const std::string& path) {
     std::ostringstream content;
     content << file.rdbuf();
     return content.str();
+}
+
+bool SetThreadNiceness(pid_t process, const std::string& threadName, int niceness) {
+    bool found = false;
+    const std::filesystem::path tasks = "/proc/" + std::to_string(process) + "/task";
+    std::error_code error;
+    for (const auto& task : std::filesystem::directory_iterator(tasks, error)) {
+        std::string name = ReadWholeFile((task.path() / "comm").string());
+        name.erase(name.find_last_not_of('\n') + 1);
+        if (name == threadName) {
+            const auto thread = static_cast<id_t>(std::stoul(task.path().filename().string()));
+            found = setpriority(PRIO_PROCESS, thread, niceness) == 0 || found;
+        }
+    }
+    return found;
 }
 
 TemporaryFolder::TemporaryFolder() {

@@ -26,6 +26,7 @@ GameSession::GameSession(const std::string& folder) {
             std::this_thread::sleep_for(2ms);
         }
     }
+    windowShown_ = std::chrono::steady_clock::now();
     x_.focus(window_);
 }
 
@@ -51,9 +52,36 @@ GameSession::waitFor(const std::function<bool(const ScreenReading&)>& condition,
     return std::nullopt;
 }
 
+std::optional<ScreenReading>
+GameSession::tapUntil(const std::string& key,
+                      const std::function<bool(const ScreenReading&)>& condition,
+                      std::chrono::milliseconds maxHold, std::chrono::milliseconds limit) {
+    const auto start = std::chrono::steady_clock::now();
+    x_.pressKey(key);
+    auto seen = waitFor(condition, maxHold);
+    x_.releaseKey(key);
+    if (!seen) {
+        const auto left = limit - (std::chrono::steady_clock::now() - start);
+        seen = waitFor(condition, std::chrono::duration_cast<std::chrono::milliseconds>(left));
+    }
+    const auto counted = DisplayedNumber(read().frames);
+    if (seen && counted) {
+        const ScreenReading kept = *seen;
+        waitFor([&](const ScreenReading& r) { return DisplayedNumber(r.frames) >= *counted + 4; },
+                1s);
+        last_ = kept;
+    }
+    return seen;
+}
+
 std::optional<ScreenReading> GameSession::waitForActive(std::chrono::milliseconds limit) {
     return waitFor([](const ScreenReading& r) { return Recognised(r) && r.phase == "ACTIVE"; },
                    limit);
+}
+
+bool GiveTheTimerPrecedence(GameSession& game) {
+    // SDL names the thread that runs its timers.
+    return SetThreadNiceness(game.process().pid(), "SDLTimer", -10);
 }
 
 bool Recognised(const ScreenReading& reading) {
@@ -74,4 +102,11 @@ bool Recognised(const ScreenReading& reading) {
         }
     }
     return reading.nextKind != UnknownCell;
+}
+
+bool ShowsGame(const ScreenReading& reading) {
+    static const std::string phases[] = {"NONE",      "READYGO", "ACTIVE",  "LOCKFLASH",
+                                         "LINECLEAR", "ARE",     "GAMEOVER"};
+    return Recognised(reading) &&
+           std::find(std::begin(phases), std::end(phases), reading.phase) != std::end(phases);
 }

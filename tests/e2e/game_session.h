@@ -27,6 +27,8 @@ class GameSession {
     XServer& x() { return x_; }
     WindowId window() const { return window_; }
     WindowSize windowSize() const { return x_.sizeOf(window_); }
+    // When the window was first seen on the screen; the program starts its clock after that.
+    std::chrono::steady_clock::time_point windowShown() const { return windowShown_; }
     ChildProcess& process() { return *process_; }
     std::string standardOutput() const { return ReadWholeFile(outputs_.file("stdout")); }
     std::string standardError() const { return ReadWholeFile(outputs_.file("stderr")); }
@@ -46,6 +48,14 @@ class GameSession {
     // Down, held for the time, up. Two ticks are 32 ms, so a key held 40 ms or more is always
     // seen by at least one tick.
     void tap(const std::string& key, std::chrono::milliseconds hold = 64ms) const;
+    // Presses the key and lets go when the screen shows the condition or the hold time is up,
+    // whichever comes first, then waits for the condition up to the limit, and then for a few
+    // frames more, so that a tick has seen the key up before the next press. A busy machine can
+    // keep the program from reading its events for a while; holding on until the effect shows
+    // makes sure a tick saw the key.
+    std::optional<ScreenReading>
+    tapUntil(const std::string& key, const std::function<bool(const ScreenReading&)>& condition,
+             std::chrono::milliseconds maxHold, std::chrono::milliseconds limit);
     void press(const std::string& key) const { x_.pressKey(key); }
     void release(const std::string& key) const { x_.releaseKey(key); }
 
@@ -54,9 +64,18 @@ class GameSession {
     TemporaryFolder outputs_;
     std::unique_ptr<ChildProcess> process_;
     WindowId window_ = NoWindow;
+    std::chrono::steady_clock::time_point windowShown_;
     ScreenReading last_;
 };
+
+// On a machine busy with other work the logic timer's thread can wake more than four periods
+// late, and the program then drops the ticks it missed. Tests that time the game by the wall
+// clock give that thread the precedence it has on an idle desktop; it sleeps nearly all the time,
+// so nothing else is slowed. Whether the thread was found.
+bool GiveTheTimerPrecedence(GameSession& game);
 
 // A reading with no cell, preview or character that the reader could not recognise: a picture
 // caught while the program was replacing it, or a broken one.
 bool Recognised(const ScreenReading& reading);
+// A recognised reading that shows the game: its phase is one of the seven names.
+bool ShowsGame(const ScreenReading& reading);

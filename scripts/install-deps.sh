@@ -7,7 +7,7 @@ packages=(
   build-essential cmake make pkg-config git
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libglew-dev libglm-dev libgl-dev libgl1-mesa-dri
-  xvfb xauth x11-utils libx11-dev libxtst-dev
+  xvfb xauth x11-utils libx11-dev libxext-dev libxtst-dev
   clang libclang-rt-14-dev clang-format
 )
 

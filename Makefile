@@ -28,7 +28,7 @@ test-plain: build
 	$(WITH_DISPLAY) ctest --test-dir build --output-on-failure -j $(JOBS)
 
 test-asan: deps
-	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=address,undefined $(CMAKE_FLAGS) >/dev/null
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=address,undefined -DCMAKE_CXX_FLAGS=-D_GLIBCXX_ASSERTIONS $(CMAKE_FLAGS) >/dev/null
 	cmake --build build-asan -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 		$(WITH_DISPLAY) ctest --test-dir build-asan --output-on-failure -j $(JOBS) -LE e2e

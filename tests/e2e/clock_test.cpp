@@ -49,7 +49,7 @@ std::optional<TimedReading> LeastLaggingReading(GameSession& game) {
 }
 
 // Watches for moments when the whole machine stops running this process's threads, which a
-// thread of the highest precedence that wakes every few milliseconds notices as a long sleep.
+// thread of high precedence that wakes every few milliseconds notices as a long sleep.
 // While the machine stands still the program's clock cannot keep pace either; a measurement
 // spanning such a moment says nothing about the program.
 class StallWatch {

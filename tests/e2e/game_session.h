@@ -68,10 +68,10 @@ class GameSession {
     ScreenReading last_;
 };
 
-// On a machine busy with other work the logic timer's thread can wake more than four periods
-// late, and the program then drops the ticks it missed. Tests that time the game by the wall
-// clock give that thread the precedence it has on an idle desktop; it sleeps nearly all the time,
-// so nothing else is slowed. Whether the thread was found.
+// On a machine busy with other work the logic timer's thread can wake late, and ticks that come
+// too late are lost to the game's clock. Tests that time the game by the wall clock give that
+// thread the precedence it has on an idle desktop; it sleeps nearly all the time, so nothing
+// else is slowed. Whether the thread was found.
 bool GiveTheTimerPrecedence(GameSession& game);
 
 // A reading with no cell, preview or character that the reader could not recognise: a picture

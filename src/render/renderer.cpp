@@ -42,18 +42,6 @@ void DrawBlock() {
     glDrawArrays(GL_TRIANGLES, 0, CubeVertexCount);
 }
 
-void BeginBlocks() {
-    glUseProgram(TexturedProgram.program);
-    glBindVertexArray(CubeVertexArray);
-    glBindBuffer(GL_ARRAY_BUFFER, CubeBuffer);
-    glVertexAttribPointer(TexturedProgram.vPosition, 3, GL_FLOAT, GL_FALSE, TexturedStride,
-                          nullptr);
-    glVertexAttribPointer(TexturedProgram.vTexCoord, 2, GL_FLOAT, GL_FALSE, TexturedStride,
-                          reinterpret_cast<const void*>(3 * sizeof(float)));
-    glEnableVertexAttribArray(TexturedProgram.vPosition);
-    glEnableVertexAttribArray(TexturedProgram.vTexCoord);
-}
-
 void DrawNextPiece(const GameState& frame) {
     if (!IsPiece(frame.nextKind)) {
         return;
@@ -189,7 +177,7 @@ void RenderFrame() {
         return;
     }
     DrawTextDisplay(Frame);
-    BeginBlocks();
+    BindTexturedGeometry(CubeVertexArray, CubeBuffer);
     DrawNextPiece(Frame);
     DrawActivePiece(Frame);
     DrawBoard(Frame);

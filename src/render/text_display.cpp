@@ -70,15 +70,7 @@ const char* PhaseName(std::uint32_t phase) {
 }
 
 void DrawText(const char* text, float x, float y, float z, float scale) {
-    glUseProgram(TexturedProgram.program);
-    glBindVertexArray(GlyphVertexArray);
-    glBindBuffer(GL_ARRAY_BUFFER, GlyphBuffer);
-    glVertexAttribPointer(TexturedProgram.vPosition, 3, GL_FLOAT, GL_FALSE, TexturedStride,
-                          nullptr);
-    glVertexAttribPointer(TexturedProgram.vTexCoord, 2, GL_FLOAT, GL_FALSE, TexturedStride,
-                          reinterpret_cast<const void*>(3 * sizeof(float)));
-    glEnableVertexAttribArray(TexturedProgram.vPosition);
-    glEnableVertexAttribArray(TexturedProgram.vTexCoord);
+    BindTexturedGeometry(GlyphVertexArray, GlyphBuffer);
     glBindTexture(GL_TEXTURE_2D, FontTexture);
 
     ModelMatrix = glm::translate(Mat4(1.0f), glm::vec3(x, y, z));

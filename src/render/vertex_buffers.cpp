@@ -2,6 +2,8 @@
 // lies in the plane of the text; the frame sits just in front of that plane.
 #include "vertex_buffers.h"
 
+#include "shader_program.h"
+
 std::array<GLuint, VertexSlotCount> VertexArrays{};
 std::array<GLuint, VertexSlotCount> VertexBuffers{};
 
@@ -80,4 +82,16 @@ void FillWellFrameBuffer() {
     }
     glBindBuffer(GL_ARRAY_BUFFER, WellFrameBuffer);
     glBufferData(GL_ARRAY_BUFFER, sizeof vertices, vertices.data(), GL_STATIC_DRAW);
+}
+
+void BindTexturedGeometry(GLuint vertexArray, GLuint buffer) {
+    glUseProgram(TexturedProgram.program);
+    glBindVertexArray(vertexArray);
+    glBindBuffer(GL_ARRAY_BUFFER, buffer);
+    glVertexAttribPointer(TexturedProgram.vPosition, 3, GL_FLOAT, GL_FALSE, TexturedStride,
+                          nullptr);
+    glVertexAttribPointer(TexturedProgram.vTexCoord, 2, GL_FLOAT, GL_FALSE, TexturedStride,
+                          reinterpret_cast<const void*>(3 * sizeof(float)));
+    glEnableVertexAttribArray(TexturedProgram.vPosition);
+    glEnableVertexAttribArray(TexturedProgram.vTexCoord);
 }

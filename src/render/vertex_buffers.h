@@ -25,6 +25,10 @@ constexpr GLsizei CubeVertexCount = 36;
 constexpr GLsizei GlyphVertexCount = 6;
 constexpr GLsizei WellFrameVertexCount = 24;
 
+// Puts the textured program in use with the vertex array and buffer bound and the textured
+// layout declared, ready to draw blocks or glyphs.
+void BindTexturedGeometry(GLuint vertexArray, GLuint buffer);
+
 // Binds the block's vertex array and fills its buffer with the unit cube.
 void FillCubeBuffer();
 // Binds the frame's vertex array and fills its buffer with the four shaded bars.

@@ -154,6 +154,12 @@ struct GameState {
     bool isAllClear() const;
 };
 
+// Records are equal when every field is.
+bool operator==(const GameState& a, const GameState& b);
+inline bool operator!=(const GameState& a, const GameState& b) {
+    return !(a == b);
+}
+
 inline std::size_t cellIndex(int column, int row) {
     return static_cast<std::size_t>(row * BoardColumns + column);
 }

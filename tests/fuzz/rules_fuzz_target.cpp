@@ -234,7 +234,7 @@ GameState startingRecord(ByteReader& in) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     ByteReader in{data, size};
     GameState game = startingRecord(in);
-    CheckRecord(game);
+    StopIfBroken(BrokenRecordInvariant(game));
 
     GameState previous = game;
     for (int ticks = 0; ticks < MaxTicks && !in.exhausted();) {
@@ -242,7 +242,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::uint32_t frames = 1 + in.byte() % LongestHold;
         for (std::uint32_t frame = 0; frame < frames && ticks < MaxTicks; ++frame, ++ticks) {
             const GameState returned = game.tick(controls);
-            CheckTick(previous, game, returned);
+            StopIfBroken(BrokenTickInvariant(previous, game, returned));
             previous = returned;
         }
     }

@@ -140,17 +140,14 @@ std::string ReadWholeFile(const std::string& path) {
     return content.str();
 }
 
-bool SetThreadNiceness(pid_t process, const std::string& threadName, int niceness) {
+bool SetProcessNiceness(pid_t process, int niceness) {
+    // A nice value belongs to a thread on Linux; threads started later inherit their creator's.
     bool found = false;
     const std::filesystem::path tasks = "/proc/" + std::to_string(process) + "/task";
     std::error_code error;
     for (const auto& task : std::filesystem::directory_iterator(tasks, error)) {
-        std::string name = ReadWholeFile((task.path() / "comm").string());
-        name.erase(name.find_last_not_of('\n') + 1);
-        if (name == threadName) {
-            const auto thread = static_cast<id_t>(std::stoul(task.path().filename().string()));
-            found = setpriority(PRIO_PROCESS, thread, niceness) == 0 || found;
-        }
+        const auto thread = static_cast<id_t>(std::stoul(task.path().filename().string()));
+        found = setpriority(PRIO_PROCESS, thread, niceness) == 0 || found;
     }
     return found;
 }

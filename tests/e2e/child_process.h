@@ -38,8 +38,8 @@ class ChildProcess {
 
 std::string ReadWholeFile(const std::string& path);
 
-// Gives the threads of the process that carry the name a nice value; whether any was found.
-bool SetThreadNiceness(pid_t process, const std::string& threadName, int niceness);
+// Gives every thread of the process a nice value; whether any was found.
+bool SetProcessNiceness(pid_t process, int niceness);
 
 // A fresh folder under the system's temporary folder, removed with its contents at the end.
 class TemporaryFolder {

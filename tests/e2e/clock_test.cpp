@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdint>
 #include <cstdio>
 #include <thread>
 
@@ -34,6 +35,7 @@ std::optional<TimedReading> LeastLaggingReading(GameSession& game) {
         const Clock::time_point after = Clock::now();
         const ScreenReading reading = ReadScreen(picture);
         const auto frames = DisplayedNumber(reading.frames);
+        PauseBetweenLooks();
         if (!Recognised(reading) || !frames) {
             continue;
         }
@@ -49,9 +51,9 @@ std::optional<TimedReading> LeastLaggingReading(GameSession& game) {
 }
 
 // Watches for moments when the whole machine stops running this process's threads, which a
-// thread of high precedence that wakes every few milliseconds notices as a long sleep.
-// While the machine stands still the program's clock cannot keep pace either; a measurement
-// spanning such a moment says nothing about the program.
+// thread of high precedence that wakes every few milliseconds notices as a long sleep. While the
+// machine stands still the program's clock cannot keep pace either: ticks that come too late are
+// lost to it.
 class StallWatch {
   public:
     StallWatch()
@@ -59,10 +61,12 @@ class StallWatch {
               setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), -10);
               auto last = Clock::now();
               while (!stop_) {
-                  std::this_thread::sleep_for(4ms);
+                  std::this_thread::sleep_for(Nap);
                   const auto now = Clock::now();
                   if (now - last > 50ms) {
-                      stalls_ += 1;
+                      const auto lost = now - last - Nap;
+                      stalled_ +=
+                          std::chrono::duration_cast<std::chrono::microseconds>(lost).count();
                   }
                   last = now;
               }
@@ -71,20 +75,21 @@ class StallWatch {
         stop_ = true;
         thread_.join();
     }
-    int stalls() const { return stalls_; }
+    double stalledSeconds() const { return static_cast<double>(stalled_) / 1e6; }
 
   private:
+    static constexpr auto Nap = 4ms;
     std::atomic<bool> stop_{false};
-    std::atomic<int> stalls_{0};
+    std::atomic<std::int64_t> stalled_{0}; // microseconds
     std::thread thread_;
 };
 
 TEST(Time, FramesAdvanceBy625In10SecondsOfWallClock) {
     GameSession game;
     ASSERT_TRUE(game.waitForActive(15s));
-    EXPECT_TRUE(GiveTheTimerPrecedence(game));
-    // A measurement across a stall of the machine is taken again, twice at most; the third
-    // counts whatever happened.
+    EXPECT_TRUE(GiveTheGamePrecedence(game));
+    // A measurement across a stall of the machine is taken again, twice at most. If the third
+    // is spoiled too, the frames the stalls may have cost are allowed for, and no more.
     for (int attempt = 1; attempt <= 3; ++attempt) {
         const StallWatch watch;
         const auto first = LeastLaggingReading(game);
@@ -92,13 +97,15 @@ TEST(Time, FramesAdvanceBy625In10SecondsOfWallClock) {
         std::this_thread::sleep_until(first->when + 9800ms);
         const auto last = LeastLaggingReading(game);
         ASSERT_TRUE(last);
-        if (watch.stalls() > 0 && attempt < 3) {
+        const double stalled = watch.stalledSeconds();
+        if (stalled > 0.0 && attempt < 3) {
             continue;
         }
         const double seconds = std::chrono::duration<double>(last->when - first->when).count();
-        const unsigned frames = last->frames - first->frames;
-        EXPECT_NEAR(frames, seconds * 62.5, 4.0)
-            << "over " << seconds << " s, the machine stalled " << watch.stalls() << " times";
+        const double frames = last->frames - first->frames;
+        EXPECT_LE(frames, seconds * 62.5 + 4.0) << "over " << seconds << " s";
+        EXPECT_GE(frames, (seconds - stalled) * 62.5 - 4.0)
+            << "over " << seconds << " s, of which the machine stood still " << stalled << " s";
         return;
     }
 }

@@ -4,6 +4,10 @@
 #include <stdexcept>
 #include <thread>
 
+void PauseBetweenLooks() {
+    std::this_thread::sleep_for(4ms);
+}
+
 std::string ProgramFolder() {
     return VELMORA_PROGRAM_FOLDER;
 }
@@ -48,6 +52,7 @@ GameSession::waitFor(const std::function<bool(const ScreenReading&)>& condition,
                 return last_;
             }
         }
+        PauseBetweenLooks();
     } while (std::chrono::steady_clock::now() < deadline);
     return std::nullopt;
 }
@@ -79,9 +84,8 @@ std::optional<ScreenReading> GameSession::waitForActive(std::chrono::millisecond
                    limit);
 }
 
-bool GiveTheTimerPrecedence(GameSession& game) {
-    // SDL names the thread that runs its timers.
-    return SetThreadNiceness(game.process().pid(), "SDLTimer", -10);
+bool GiveTheGamePrecedence(GameSession& game) {
+    return SetProcessNiceness(game.process().pid(), -10);
 }
 
 bool Recognised(const ScreenReading& reading) {

@@ -17,6 +17,10 @@ using namespace std::chrono_literals;
 // The folder the build puts the program and its four shader files in.
 std::string ProgramFolder();
 
+// Between two looks at the screen: the picture changes at most once a tick (16 ms), and looking
+// without a break would take the processor from the program being watched.
+void PauseBetweenLooks();
+
 class GameSession {
   public:
     // Starts the program in the folder and waits until its window is on the screen.
@@ -68,11 +72,10 @@ class GameSession {
     ScreenReading last_;
 };
 
-// On a machine busy with other work the logic timer's thread can wake late, and ticks that come
-// too late are lost to the game's clock. Tests that time the game by the wall clock give that
-// thread the precedence it has on an idle desktop; it sleeps nearly all the time, so nothing
-// else is slowed. Whether the thread was found.
-bool GiveTheTimerPrecedence(GameSession& game);
+// On a machine busy with other work the program's threads can be kept waiting, and ticks that
+// come too late are lost to the game's clock. Tests that time the game by the wall clock give
+// the program the precedence a game in front of its player has on a desktop. Whether it worked.
+bool GiveTheGamePrecedence(GameSession& game);
 
 // A reading with no cell, preview or character that the reader could not recognise: a picture
 // caught while the program was replacing it, or a broken one.

@@ -17,7 +17,7 @@ struct PieceInView {
 // one kind besides them, with the frame counter at `minFrames` or more.
 std::optional<PieceInView> WaitForPiece(GameSession& game, const CellSet& settled,
                                         unsigned minFrames = 0,
-                                        std::chrono::milliseconds limit = 10s);
+                                        std::chrono::milliseconds limit = 20s);
 
 // The column of the active piece of the kind and rotation, if the well shows it besides the
 // settled cells.

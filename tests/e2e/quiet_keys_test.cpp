@@ -9,7 +9,7 @@ namespace {
 TEST(QuietKeys, EscapeEnterTheArrowsAndWChangeNothingAndDoNotEndTheRun) {
     GameSession game;
     const auto piece = WaitForPiece(game, {}, 2);
-    ASSERT_TRUE(piece) << BoardText(game.lastReading());
+    ASSERT_TRUE(piece) << Describe(game.lastReading());
     const int kind = piece->kind;
     const Placement at = piece->at;
     for (const char* key : {"Escape", "Return", "Left", "Right", "Up", "Down", "w"}) {

@@ -251,6 +251,11 @@ char CellLetter(int kind) {
     return kind >= 0 && kind <= UnknownCell ? letters[kind] : '?';
 }
 
+std::string Describe(const ScreenReading& reading) {
+    return "phase '" + reading.phase + "' frames '" + reading.frames + "' next " +
+           CellLetter(reading.nextKind) + "\n" + BoardText(reading);
+}
+
 std::string BoardText(const ScreenReading& reading) {
     std::string text;
     for (const auto& row : reading.board) {

@@ -88,3 +88,5 @@ std::optional<unsigned> DisplayedNumber(const std::string& text);
 char CellLetter(int kind);
 // The board as 20 lines of 10 letters, for failure messages.
 std::string BoardText(const ScreenReading& reading);
+// The phase, the frame counter, the next kind and the board, for failure messages.
+std::string Describe(const ScreenReading& reading);

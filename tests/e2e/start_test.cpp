@@ -29,13 +29,14 @@ TEST(Start, TheWindowIsBlackThenShowsReadyThenTheFirstPieceAfterAbout2point7Seco
         if (Recognised(reading) && reading.phase == "READYGO") {
             ready = reading;
             readySeen = Clock::now();
-            GiveTheTimerPrecedence(game);
+            GiveTheGamePrecedence(game);
         } else {
             ASSERT_TRUE(IsBlack(picture))
                 << "before the ready display, phase '" << reading.phase << "'\n"
                 << BoardText(reading);
             ++blackPictures;
         }
+        PauseBetweenLooks();
     }
     ASSERT_TRUE(ready) << "no ready display";
     EXPECT_GT(blackPictures, 0) << "the window showed the game at once";

@@ -40,7 +40,8 @@ void StaysSo(GameSession& game, const std::function<bool(const Picture&)>& condi
     while (std::chrono::steady_clock::now() < end) {
         ASSERT_TRUE(game.process().running());
         const Picture picture = game.picture();
-        ASSERT_TRUE(condition(picture)) << "phase '" << ReadScreen(picture).phase << "'";
+        ASSERT_TRUE(condition(picture)) << Describe(ReadScreen(picture));
+        PauseBetweenLooks();
     }
 }
 

@@ -31,7 +31,7 @@ TEST(Steering, ATapOfDMovesThePieceOneColumnRightAndATapOfAOneLeft) {
     GameSession game;
     // Not in the piece's first frame, where no shift happens.
     const auto piece = WaitForPiece(game, {}, 2);
-    ASSERT_TRUE(piece) << BoardText(game.lastReading());
+    ASSERT_TRUE(piece) << Describe(game.lastReading());
     const int kind = piece->kind;
     const int rotation = piece->at.rotation;
     const int column = piece->at.column;
@@ -43,7 +43,7 @@ TEST(Steering, ATapOfDMovesThePieceOneColumnRightAndATapOfAOneLeft) {
     for (const auto& [key, target] : {std::pair{"d", column + 1}, std::pair{"a", column}}) {
         // Let go well before the thirteen quiet frames of the repeat are over.
         const auto moved = game.tapUntil(key, stoodAt(target), 120ms, 2s);
-        ASSERT_TRUE(moved) << key << "\n" << BoardText(game.lastReading());
+        ASSERT_TRUE(moved) << key << "\n" << Describe(game.lastReading());
         // A tap ends long before the repeat would begin, so the piece stays in that column.
         const unsigned frames = *DisplayedNumber(moved->frames);
         const auto later = game.waitFor(
@@ -160,7 +160,7 @@ TEST(Steering, IAndPTurnThePieceCounterClockwiseAndOClockwise) {
     GameSession game;
     CellSet settled;
     const auto piece = WaitForTurnablePiece(game, settled);
-    ASSERT_TRUE(piece) << BoardText(game.lastReading());
+    ASSERT_TRUE(piece) << Describe(game.lastReading());
     // Once the piece has fallen a row, every rotation of it shows all four cells.
     const auto lowered = game.waitFor(
         [&](const ScreenReading& r) {
@@ -168,7 +168,7 @@ TEST(Steering, IAndPTurnThePieceCounterClockwiseAndOClockwise) {
                    RowOfPiece(r, settled, piece->kind, piece->at.rotation, piece->at.column) >= 1;
         },
         3s);
-    ASSERT_TRUE(lowered) << BoardText(game.lastReading());
+    ASSERT_TRUE(lowered) << Describe(game.lastReading());
     int rotation = piece->at.rotation;
     for (const auto& [key, turn] : {std::pair{"i", 1}, std::pair{"p", 1}, std::pair{"o", -1},
                                     std::pair{"o", -1}, std::pair{"o", -1}}) {
@@ -182,7 +182,7 @@ TEST(Steering, IAndPTurnThePieceCounterClockwiseAndOClockwise) {
             1s, 2s);
         ASSERT_TRUE(turned) << key << " should give rotation " << rotation << " of kind "
                             << piece->kind << "\n"
-                            << BoardText(game.lastReading());
+                            << Describe(game.lastReading());
     }
 }
 
@@ -212,7 +212,7 @@ TEST(Steering, SDropsThePieceUntilItLocksThenItStaysAndTheNextPieceEnters) {
         },
         3s);
     game.release("s");
-    ASSERT_TRUE(locked) << BoardText(game.lastReading());
+    ASSERT_TRUE(locked) << Describe(game.lastReading());
     // Once it moves, one row a frame down to the floor; gravity may add a row of its own.
     std::size_t moving = 0;
     while (moving < fall.size() && fall[moving].second == at.row) {
@@ -229,7 +229,7 @@ TEST(Steering, SDropsThePieceUntilItLocksThenItStaysAndTheNextPieceEnters) {
 
     const auto next = WaitForPiece(game, PieceCells(kind, at.rotation, at.column, lowest));
     ASSERT_TRUE(next) << "the locked piece at row " << lowest << " and a new one\n"
-                      << BoardText(game.lastReading());
+                      << Describe(game.lastReading());
     EXPECT_EQ(next->kind, piece->reading.nextKind);
     EXPECT_EQ(next->at.rotation, 0);
     EXPECT_EQ(next->at.column, 3);

@@ -42,10 +42,10 @@ TEST(WholeGame, SoftDroppingEveryPieceEndsInGameOverWithFiguresThatAgree) {
             }
             return r.phase == "GAMEOVER";
         },
-        60s);
+        90s);
     game.release("s");
     ASSERT_TRUE(over) << "phase " << game.lastReading().phase << "\n"
-                      << BoardText(game.lastReading());
+                      << Describe(game.lastReading());
     EXPECT_EQ(trouble, "");
 
     ASSERT_GE(locked, 5u) << "a stack in the middle holds more pieces";
@@ -65,6 +65,7 @@ TEST(WholeGame, SoftDroppingEveryPieceEndsInGameOverWithFiguresThatAgree) {
         const Picture later = game.picture();
         ASSERT_TRUE(later.rgb == final.rgb) << "the picture changed after GAMEOVER";
         ++pictures;
+        PauseBetweenLooks();
     }
     EXPECT_GT(pictures, 10);
     EXPECT_TRUE(game.process().running());

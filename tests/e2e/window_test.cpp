@@ -16,7 +16,7 @@ TEST(Window, AfterAResizeTo1280By720TheFrameStillSurroundsTheSameBoard) {
     const auto settledCells = SoftDropAndSettle(game);
     ASSERT_TRUE(settledCells);
     const auto piece = WaitForPiece(game, *settledCells);
-    ASSERT_TRUE(piece) << BoardText(game.lastReading());
+    ASSERT_TRUE(piece) << Describe(game.lastReading());
 
     game.x().resize(game.window(), 1280, 720);
     const auto resized =

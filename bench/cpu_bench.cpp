@@ -1,0 +1,89 @@
+// How much of the machine the program takes while a game is played: the CPU time the kernel
+// counts for the whole process (every thread: the main loop, the timer, Mesa's llvmpipe
+// workers) over 30 seconds of play, as a share of one core, from /proc/<pid>/stat. The 30
+// seconds are read in three slices of 10; the median and the highest slice are reported. The
+// X server's share is shown beside it, since it copies every presented picture. The bench
+// itself only sleeps and taps a key twice a second meanwhile.
+#include "game_session.h"
+#include "observe.h"
+
+#include <cstdio>
+#include <thread>
+
+namespace {
+constexpr int Slices = 3;
+constexpr auto SliceLength = 10s;
+constexpr auto TapEvery = 500ms;
+const char* const Keys[] = {"d", "o", "a", "i"};
+
+struct Reading {
+    BenchClock::time_point when;
+    double program = 0.0;
+    double server = 0.0;
+    std::map<std::string, double> threads;
+};
+
+Reading Take(pid_t program, pid_t server) {
+    return {BenchClock::now(), CpuSeconds(program), server != 0 ? CpuSeconds(server) : 0.0,
+            CpuSecondsByThread(program)};
+}
+
+double Seconds(BenchClock::duration span) {
+    return std::chrono::duration<double>(span).count();
+}
+} // namespace
+
+int main() {
+    GameSession game;
+    if (!game.waitForActive(20s)) {
+        std::fprintf(stderr, "cpu_bench: the game never became steerable\n");
+        return 1;
+    }
+    const pid_t program = game.process().pid();
+    const pid_t server = ChildNamed("Xvfb");
+    const double loadBefore = LoadAverage();
+
+    std::vector<Reading> readings{Take(program, server)};
+    int taps = 0;
+    for (int slice = 0; slice < Slices; ++slice) {
+        const auto end = readings.front().when + (slice + 1) * SliceLength;
+        while (BenchClock::now() + TapEvery < end) {
+            std::this_thread::sleep_for(TapEvery - 64ms);
+            game.tap(Keys[taps++ % 4], 64ms);
+        }
+        std::this_thread::sleep_until(end);
+        readings.push_back(Take(program, server));
+    }
+    if (!game.process().running()) {
+        std::fprintf(stderr, "cpu_bench: the program ended during the measurement\n");
+        return 1;
+    }
+
+    std::vector<double> shares;
+    std::printf("%-24s %10s %10s\n", "slice", "program", "X server");
+    for (int slice = 0; slice < Slices; ++slice) {
+        const Reading& from = readings[slice];
+        const Reading& to = readings[slice + 1];
+        const double wall = Seconds(to.when - from.when);
+        shares.push_back(100.0 * (to.program - from.program) / wall);
+        std::printf("%2d..%2d s %15s %9.1f%% %9.1f%%\n", slice * 10, slice * 10 + 10, "",
+                    shares.back(), 100.0 * (to.server - from.server) / wall);
+    }
+    const Reading& first = readings.front();
+    const Reading& last = readings.back();
+    const double wall = Seconds(last.when - first.when);
+    std::printf("whole %.1f s %14s %9.1f%% %9.1f%%\n", wall, "",
+                100.0 * (last.program - first.program) / wall,
+                100.0 * (last.server - first.server) / wall);
+    std::printf("by thread over the whole run:\n");
+    for (const auto& [name, seconds] : last.threads) {
+        const auto before = first.threads.find(name);
+        const double spent = seconds - (before != first.threads.end() ? before->second : 0.0);
+        std::printf("  %-22s %9.1f%%\n", name.c_str(), 100.0 * spent / wall);
+    }
+    std::printf("load average %.2f before, %.2f after; %d key taps\n", loadBefore, LoadAverage(),
+                taps);
+    PrintResult("CPU use of the program over 30 s of play (all threads, % of one core)",
+                Fixed(Median(shares), 1, "") + "%", Fixed(Largest(shares), 1, "") + "%", "-");
+    return 0;
+}

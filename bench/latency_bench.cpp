@@ -1,0 +1,149 @@
+// Key to screen: how long after a key goes down the first picture that shows its effect is on
+// the screen. The real program, in an X server of its own, is sent D and A in turn through
+// XTest while a piece falls in the middle of the well; after each press the bench looks at the
+// well as fast as the X server answers (shared memory, the well and the frame counter only)
+// until the piece stands one column over. The time runs from just before the press to the end
+// of the first look that shows the move, so it includes the wait for the next tick (0 to 16 ms,
+// the presses fall at random moments of the tick), the drawing and presenting of that frame,
+// and at most one look (the typical look time is printed). After each press the key is let go
+// and the bench waits for three more frames, so that a tick sees the key up before the next
+// press, then a random 0 to 16 ms.
+#include "game_session.h"
+#include "observe.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+#include <random>
+#include <thread>
+
+namespace {
+constexpr int Presses = 50;
+constexpr auto GiveUpAfter = 500ms;
+
+// The leftmost column of the piece when the well shows exactly one piece's four cells of one
+// kind and nothing unrecognised; the board is empty while the first piece falls.
+std::optional<int> PieceColumn(const Picture& picture, const Camera& camera) {
+    int filled = 0;
+    int kind = EmptyCell;
+    int leftmost = WellColumns;
+    for (int row = 1; row <= WellRows; ++row) {
+        for (int column = 0; column < WellColumns; ++column) {
+            const int cell = ReadCellAt(picture, camera, -5.0f + column, 11.0f - row);
+            if (cell == UnknownCell || (cell != EmptyCell && kind != EmptyCell && cell != kind)) {
+                return std::nullopt;
+            }
+            if (cell != EmptyCell) {
+                kind = cell;
+                filled += 1;
+                leftmost = std::min(leftmost, column);
+            }
+        }
+    }
+    return filled == 4 ? std::optional<int>(leftmost) : std::nullopt;
+}
+
+std::optional<unsigned> Counter(const Picture& picture, const Camera& camera) {
+    return DisplayedNumber(ReadText(picture, camera, -13.0f, 1.0f, 7));
+}
+
+double Milliseconds(BenchClock::duration span) {
+    return std::chrono::duration<double, std::milli>(span).count();
+}
+
+// Looks until the piece and the counter are both readable; the column and the counter.
+std::optional<std::pair<int, unsigned>> Steady(WindowRegion& region, const Camera& camera,
+                                               std::chrono::milliseconds limit) {
+    const auto giveUp = BenchClock::now() + limit;
+    while (BenchClock::now() < giveUp && region.grab()) {
+        const auto column = PieceColumn(region.picture(), camera);
+        const auto frames = Counter(region.picture(), camera);
+        if (column && frames) {
+            return std::pair{*column, *frames};
+        }
+        std::this_thread::sleep_for(2ms);
+    }
+    return std::nullopt;
+}
+} // namespace
+
+int main() {
+    GameSession game;
+    if (!game.waitForActive(20s)) {
+        std::fprintf(stderr, "latency_bench: the game never became steerable\n");
+        return 1;
+    }
+    const WindowSize size = game.windowSize();
+    const Camera camera(size.width, size.height);
+    WindowRegion region(game.x().name(), game.window(), size,
+                        PixelsOf(camera, -13.0f, -9.0f, 5.0f, 11.0f));
+    std::mt19937 random(12345);
+    std::uniform_int_distribution<int> tickPhase(0, 15999);
+    const double loadBefore = LoadAverage();
+
+    // No shift in the piece's first frame: start a few frames in.
+    auto now = Steady(region, camera, 5s);
+    if (!now) {
+        std::fprintf(stderr, "latency_bench: no piece to steer\n");
+        return 1;
+    }
+    const unsigned firstFrame = now->second;
+    while (now && now->second < firstFrame + 3) {
+        now = Steady(region, camera, 1s);
+    }
+
+    std::vector<double> latencies;
+    std::vector<double> lookTimes;
+    int missed = 0;
+    for (int press = 0; press < Presses && now; ++press) {
+        const bool right = press % 2 == 0;
+        const int target = now->first + (right ? 1 : -1);
+        std::this_thread::sleep_for(std::chrono::microseconds(tickPhase(random)));
+
+        const auto pressed = BenchClock::now();
+        game.press(right ? "d" : "a");
+        std::optional<double> latency;
+        while (!latency && BenchClock::now() - pressed < GiveUpAfter) {
+            const auto lookStart = BenchClock::now();
+            if (!region.grab()) {
+                break;
+            }
+            const auto seen = BenchClock::now();
+            lookTimes.push_back(Milliseconds(seen - lookStart));
+            if (PieceColumn(region.picture(), camera) == target) {
+                latency = Milliseconds(seen - pressed);
+            }
+        }
+        game.release(right ? "d" : "a");
+        if (latency) {
+            latencies.push_back(*latency);
+        } else {
+            missed += 1;
+        }
+
+        const auto after = Steady(region, camera, 2s);
+        now = after;
+        while (now && now->second < after->second + 3) {
+            now = Steady(region, camera, 1s);
+        }
+    }
+    if (latencies.empty()) {
+        std::fprintf(stderr, "latency_bench: no press showed on the screen\n");
+        return 1;
+    }
+
+    std::vector<double> sorted = latencies;
+    std::sort(sorted.begin(), sorted.end());
+    std::printf("%zu presses shown, %d not shown within %lld ms\n", latencies.size(), missed,
+                static_cast<long long>(GiveUpAfter.count()));
+    std::printf("key to screen: best %.1f ms, median %.1f ms, 90th percentile %.1f ms, "
+                "worst %.1f ms\n",
+                sorted.front(), Median(sorted), sorted[sorted.size() * 9 / 10], sorted.back());
+    std::printf("one look at the well: median %.2f ms, worst %.2f ms\n", Median(lookTimes),
+                Largest(lookTimes));
+    std::printf("load average %.2f before, %.2f after\n", loadBefore, LoadAverage());
+    PrintResult("key press to the first picture that shows the move (50 presses)",
+                Fixed(Median(sorted), 1, "ms"), Fixed(sorted.back(), 1, "ms"),
+                "median < 25 ms, worst < 40 ms");
+    return missed > Presses / 10 ? 1 : 0;
+}

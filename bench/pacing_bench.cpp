@@ -1,0 +1,263 @@
+// The pace of the logic timer in the real program, which takes no options and carries no
+// hooks for this, so everything is seen from outside while a game runs untouched:
+// - ticks per 10 s of wall time: the frame counter that the screen shows, read at the start
+//   and at the end of each of three 10-second windows (a picture trails its tick by the time
+//   a frame takes to draw and present, alike at both ends, so a count is good to one tick);
+// - the largest gap between two ticks: the kernel traces every entry into the program's timer
+//   callback LogicTick (a uprobe placed by perf on the built program, found by its symbol),
+//   and every wake-up of the timer thread (sched:sched_wakeup), which tells how long the
+//   thread waited for a CPU once its timer had fired. The probe costs the program a trap of a
+//   few microseconds per tick and nothing else. perf needs root (or perf_event_paranoid -1
+//   and a writable tracefs); without it only the count is reported.
+#include "game_session.h"
+#include "observe.h"
+
+#include <algorithm>
+#include <csignal>
+#include <cstdio>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <thread>
+
+#include <unistd.h>
+
+namespace {
+constexpr int Windows = 3;
+constexpr auto WindowLength = 10s;
+constexpr double TickSeconds = 0.016;
+
+struct CounterReading {
+    unsigned frames = 0;
+    double when = 0.0; // steady clock, seconds: the middle of the look
+};
+
+double SecondsOf(BenchClock::time_point when) {
+    return std::chrono::duration<double>(when.time_since_epoch()).count();
+}
+
+// The first look that reads a whole number off the counter.
+std::optional<CounterReading> ReadCounter(WindowRegion& counter, const Camera& camera) {
+    const auto giveUp = BenchClock::now() + 2s;
+    while (BenchClock::now() < giveUp) {
+        const auto before = BenchClock::now();
+        if (!counter.grab()) {
+            return std::nullopt;
+        }
+        const auto after = BenchClock::now();
+        const auto frames = DisplayedNumber(ReadText(counter.picture(), camera, -13.0f, 1.0f, 7));
+        if (frames) {
+            return CounterReading{*frames, SecondsOf(before + (after - before) / 2)};
+        }
+    }
+    return std::nullopt;
+}
+
+struct TimerTrace {
+    std::vector<double> tickStarts; // CLOCK_MONOTONIC seconds, the steady clock's
+    std::vector<double> waitsForCpu;
+};
+
+// perf's text for the two events, in time order: "<seconds>: <event>: <fields>".
+TimerTrace ParseTrace(const std::string& path) {
+    TimerTrace trace;
+    std::ifstream file(path);
+    std::string line;
+    double lastWakeup = -1.0; // none since the last tick
+    while (std::getline(file, line)) {
+        std::istringstream fields(line);
+        double seconds = 0.0;
+        char colon = 0;
+        std::string event;
+        if (!(fields >> seconds >> colon >> event)) {
+            continue;
+        }
+        if (event == "sched:sched_wakeup:") {
+            lastWakeup = seconds;
+        } else if (event.rfind("probe_", 0) == 0) {
+            trace.tickStarts.push_back(seconds);
+            if (lastWakeup >= 0.0) {
+                trace.waitsForCpu.push_back(seconds - lastWakeup);
+            }
+            lastWakeup = -1.0;
+        }
+    }
+    return trace;
+}
+
+int RunPerf(const std::vector<std::string>& arguments, const TemporaryFolder& folder,
+            const std::string& output = "") {
+    ChildOptions options;
+    options.stdoutPath = output;
+    options.stderrPath = folder.file("perf.err");
+    ChildProcess perf(arguments, options);
+    return perf.waitForExit(60s).value_or(-1);
+}
+
+// The kernel's record of the program's ticks while it lives: a uprobe on LogicTick, named
+// after this process so that two benches never share one, and the timer thread's wake-ups.
+class TickRecorder {
+  public:
+    TickRecorder(const std::string& program, pid_t timerThread, const TemporaryFolder& folder)
+        : folder_(folder), event_("velmora_tick_" + std::to_string(getpid())) {
+        if (timerThread == 0) {
+            std::fprintf(stderr, "pacing_bench: the program has no thread named SDLTimer\n");
+            return;
+        }
+        if (RunPerf({"perf", "probe", "-q", "-x", program, "--add", event_ + "=LogicTick"},
+                    folder) != 0) {
+            Complain("perf cannot probe the program");
+            return;
+        }
+        probed_ = true;
+        const std::string thread = std::to_string(timerThread);
+        ChildOptions options;
+        options.stderrPath = folder.file("record.err");
+        recorder_ = std::make_unique<ChildProcess>(
+            std::vector<std::string>{"perf", "record", "-q", "-k", "CLOCK_MONOTONIC", "-a", "-e",
+                                     "probe_velmora:" + event_, "-e", "sched:sched_wakeup",
+                                     "--filter", "pid == " + thread, "-o",
+                                     folder.file("trace.data")},
+            options);
+        // perf opens a buffer on every CPU before it records; give it the time.
+        std::this_thread::sleep_for(1500ms);
+        if (!recorder_->running()) {
+            Complain("perf cannot record", "record.err");
+            recorder_.reset();
+        }
+    }
+    ~TickRecorder() {
+        recorder_.reset();
+        if (probed_) {
+            RunPerf({"perf", "probe", "-q", "--del", "probe_velmora:" + event_}, folder_);
+        }
+    }
+    TickRecorder(const TickRecorder&) = delete;
+    TickRecorder& operator=(const TickRecorder&) = delete;
+
+    bool recording() const { return recorder_ != nullptr; }
+
+    std::optional<TimerTrace> finish() {
+        recorder_->signal(SIGINT);
+        // perf ends its recording on SIGINT and then leaves by that signal.
+        const auto status = recorder_->waitForExit(20s);
+        recorder_.reset();
+        if (status != 0 && status != 128 + SIGINT) {
+            Complain("perf record failed", "record.err");
+            return std::nullopt;
+        }
+        if (RunPerf(
+                {"perf", "script", "-i", folder_.file("trace.data"), "--ns", "-F", "time,event"},
+                folder_, folder_.file("trace.txt")) != 0) {
+            Complain("perf script failed");
+            return std::nullopt;
+        }
+        return ParseTrace(folder_.file("trace.txt"));
+    }
+
+  private:
+    void Complain(const std::string& what, const std::string& log = "perf.err") const {
+        std::fprintf(stderr, "pacing_bench: %s: %s\n", what.c_str(),
+                     ReadWholeFile(folder_.file(log)).c_str());
+    }
+
+    const TemporaryFolder& folder_;
+    std::string event_;
+    bool probed_ = false;
+    std::unique_ptr<ChildProcess> recorder_;
+};
+} // namespace
+
+int main() {
+    GameSession game;
+    if (!game.waitForActive(20s)) {
+        std::fprintf(stderr, "pacing_bench: the game never became steerable\n");
+        return 1;
+    }
+    const WindowSize size = game.windowSize();
+    const Camera camera(size.width, size.height);
+    WindowRegion counter(game.x().name(), game.window(), size,
+                         PixelsOf(camera, -13.0f, 1.0f, -6.0f, 2.0f));
+
+    // SDL names the thread that runs its timers.
+    const pid_t timerThread = ThreadNamed(game.process().pid(), "SDLTimer");
+    const TemporaryFolder folder;
+    TickRecorder recorder(ProgramFolder() + "/velmora", timerThread, folder);
+    const double loadBefore = LoadAverage();
+
+    std::vector<CounterReading> readings;
+    const auto start = BenchClock::now();
+    for (int window = 0; window <= Windows; ++window) {
+        if (window > 0) {
+            std::this_thread::sleep_until(start + window * WindowLength);
+        }
+        const auto reading = ReadCounter(counter, camera);
+        if (!reading) {
+            std::fprintf(stderr, "pacing_bench: the frame counter cannot be read\n");
+            return 1;
+        }
+        readings.push_back(*reading);
+    }
+    const double loadAfter = LoadAverage();
+    std::optional<TimerTrace> trace;
+    if (recorder.recording()) {
+        trace = recorder.finish();
+    }
+
+    std::vector<double> counts;
+    std::vector<double> largestGaps;
+    std::printf("%-10s %12s %10s %14s %12s %14s\n", "window", "on screen", "per 10 s",
+                "traced ticks", "largest gap", "gaps > 20 ms");
+    for (int window = 0; window < Windows; ++window) {
+        const CounterReading& from = readings[window];
+        const CounterReading& to = readings[window + 1];
+        const double seconds = to.when - from.when;
+        const unsigned frames = to.frames - from.frames;
+        counts.push_back(frames * 10.0 / seconds);
+        std::printf("%2d..%2d s %7u in %5.3f s %8.1f", window * 10, window * 10 + 10, frames,
+                    seconds, counts.back());
+        if (trace) {
+            int ticks = 0;
+            int late = 0;
+            double largest = 0.0;
+            const auto& starts = trace->tickStarts;
+            for (std::size_t i = 1; i < starts.size(); ++i) {
+                if (starts[i] >= from.when && starts[i] < to.when) {
+                    const double gap = starts[i] - starts[i - 1];
+                    ticks += 1;
+                    late += gap > 0.020 ? 1 : 0;
+                    largest = std::max(largest, gap);
+                }
+            }
+            largestGaps.push_back(largest * 1000.0);
+            std::printf(" %14d %9.1f ms %14d", ticks, largest * 1000.0, late);
+        }
+        std::printf("\n");
+    }
+    if (trace && trace->tickStarts.size() > 1) {
+        std::vector<double> gaps;
+        for (std::size_t i = 1; i < trace->tickStarts.size(); ++i) {
+            gaps.push_back((trace->tickStarts[i] - trace->tickStarts[i - 1]) * 1000.0);
+        }
+        std::sort(gaps.begin(), gaps.end());
+        std::printf("tick gaps: median %.2f ms, 99th percentile %.2f ms, largest %.2f ms (%zu)\n",
+                    Median(gaps), gaps[gaps.size() * 99 / 100], gaps.back(), gaps.size());
+        std::printf("timer thread's wait for a CPU after its wake-up: median %.3f ms, largest "
+                    "%.3f ms\n",
+                    Median(trace->waitsForCpu) * 1000.0, Largest(trace->waitsForCpu) * 1000.0);
+    }
+    std::printf("load average %.2f before, %.2f after\n", loadBefore, loadAfter);
+
+    std::vector<double> offsets;
+    for (double count : counts) {
+        offsets.push_back(std::abs(count - 10.0 / TickSeconds));
+    }
+    const double worstCount =
+        counts[std::max_element(offsets.begin(), offsets.end()) - offsets.begin()];
+    PrintResult("ticks per 10 s of wall time (frame counter on the screen)",
+                Fixed(Median(counts), 1, ""), Fixed(worstCount, 1, ""), "625 +- 3");
+    PrintResult("largest gap between two ticks in 10 s (perf uprobe on LogicTick)",
+                trace ? Fixed(Median(largestGaps), 1, "ms") : "n/a",
+                trace ? Fixed(Largest(largestGaps), 1, "ms") : "n/a", "<= 20 ms");
+    return 0;
+}

@@ -9,6 +9,7 @@ packages=(
   libsdl2-dev libglew-dev libglm-dev libgl-dev libgl1-mesa-dri
   xvfb xauth x11-utils libx11-dev libxext-dev libxtst-dev
   clang libclang-rt-14-dev clang-format
+  linux-perf
 )
 
 missing=()

@@ -1,5 +1,9 @@
 #include "game_session.h"
 
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <stdexcept>
 #include <thread>
@@ -82,6 +86,29 @@ GameSession::tapUntil(const std::string& key,
 std::optional<ScreenReading> GameSession::waitForActive(std::chrono::milliseconds limit) {
     return waitFor([](const ScreenReading& r) { return Recognised(r) && r.phase == "ACTIVE"; },
                    limit);
+}
+
+StallWatch::StallWatch()
+    : thread_([this] {
+          setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), -10);
+          constexpr auto nap = 4ms;
+          auto last = std::chrono::steady_clock::now();
+          while (!stop_) {
+              std::this_thread::sleep_for(nap);
+              const auto now = std::chrono::steady_clock::now();
+              if (now - last > 50ms) {
+                  stalls_ += 1;
+                  stalledMicroseconds_ +=
+                      std::chrono::duration_cast<std::chrono::microseconds>(now - last - nap)
+                          .count();
+              }
+              last = now;
+          }
+      }) {}
+
+StallWatch::~StallWatch() {
+    stop_ = true;
+    thread_.join();
 }
 
 bool GiveTheGamePrecedence(GameSession& game) {

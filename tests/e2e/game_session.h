@@ -6,11 +6,14 @@
 #include "screen_reader.h"
 #include "x_server.h"
 
+#include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 
 using namespace std::chrono_literals;
 
@@ -70,6 +73,29 @@ class GameSession {
     WindowId window_ = NoWindow;
     std::chrono::steady_clock::time_point windowShown_;
     ScreenReading last_;
+};
+
+// Watches, from its construction on, for moments when the whole machine stops running this
+// process's threads, which a thread of high precedence that wakes every few milliseconds notices
+// as a long sleep. While the machine stands still the program cannot keep pace either: ticks
+// that come too late are lost to its clock, and key releases wait.
+class StallWatch {
+  public:
+    StallWatch();
+    ~StallWatch();
+    StallWatch(const StallWatch&) = delete;
+    StallWatch& operator=(const StallWatch&) = delete;
+
+    int stalls() const { return stalls_; }
+    double stalledSeconds() const { return static_cast<double>(stalledMicroseconds_) / 1e6; }
+    // The frames the stalls may have cost the game: their time, and the tick each interrupted.
+    double framesAtRisk() const { return stalledSeconds() * 62.5 + stalls(); }
+
+  private:
+    std::atomic<bool> stop_{false};
+    std::atomic<int> stalls_{0};
+    std::atomic<std::int64_t> stalledMicroseconds_{0};
+    std::thread thread_;
 };
 
 // On a machine busy with other work the program's threads can be kept waiting, and ticks that

@@ -27,11 +27,13 @@ int RightmostColumn(int kind, int rotation) {
     return WellColumns - 1 - widest;
 }
 
-TEST(Steering, ATapOfDMovesThePieceOneColumnRightAndATapOfAOneLeft) {
-    GameSession game;
+// Taps D, then A, on the first piece; what went wrong, or nothing.
+std::string TapRightThenLeft(GameSession& game) {
     // Not in the piece's first frame, where no shift happens.
     const auto piece = WaitForPiece(game, {}, 2);
-    ASSERT_TRUE(piece) << Describe(game.lastReading());
+    if (!piece) {
+        return "no piece\n" + Describe(game.lastReading());
+    }
     const int kind = piece->kind;
     const int rotation = piece->at.rotation;
     const int column = piece->at.column;
@@ -43,7 +45,10 @@ TEST(Steering, ATapOfDMovesThePieceOneColumnRightAndATapOfAOneLeft) {
     for (const auto& [key, target] : {std::pair{"d", column + 1}, std::pair{"a", column}}) {
         // Let go well before the thirteen quiet frames of the repeat are over.
         const auto moved = game.tapUntil(key, stoodAt(target), 120ms, 2s);
-        ASSERT_TRUE(moved) << key << "\n" << Describe(game.lastReading());
+        if (!moved) {
+            return std::string(key) + " did not move the piece to column " +
+                   std::to_string(target) + "\n" + Describe(game.lastReading());
+        }
         // A tap ends long before the repeat would begin, so the piece stays in that column.
         const unsigned frames = *DisplayedNumber(moved->frames);
         const auto later = game.waitFor(
@@ -51,9 +56,27 @@ TEST(Steering, ATapOfDMovesThePieceOneColumnRightAndATapOfAOneLeft) {
                 return Recognised(r) && DisplayedNumber(r.frames) >= frames + 20;
             },
             3s);
-        ASSERT_TRUE(later);
-        EXPECT_EQ(ColumnOfPiece(*later, {}, kind, rotation), target) << key << "\n"
-                                                                     << BoardText(*later);
+        if (!later || ColumnOfPiece(*later, {}, kind, rotation) != target) {
+            return std::string(key) + " moved the piece on from column " + std::to_string(target) +
+                   "\n" + Describe(game.lastReading());
+        }
+    }
+    return "";
+}
+
+TEST(Steering, ATapOfDMovesThePieceOneColumnRightAndATapOfAOneLeft) {
+    // While the machine stands still the program cannot see a key go up, and a tap becomes a
+    // hold; a run spoiled that way is played again, twice at most.
+    for (int attempt = 1; attempt <= 3; ++attempt) {
+        GameSession game;
+        const StallWatch watch;
+        const std::string trouble = TapRightThenLeft(game);
+        if (trouble.empty()) {
+            return;
+        }
+        if (watch.stalls() == 0 || attempt == 3) {
+            FAIL() << trouble << "(" << watch.stalls() << " stalls of the machine)";
+        }
     }
 }
 

@@ -4,7 +4,9 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
 #include <sys/ipc.h>
+#include <sys/resource.h>
 #include <sys/shm.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -143,6 +145,50 @@ bool WindowRegion::grab() {
         }
     }
     return true;
+}
+
+MachineStalls::MachineStalls()
+    : thread_([this] {
+          raised_ = setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), -10) == 0;
+          double last = SteadySeconds(BenchClock::now());
+          while (!stop_) {
+              std::this_thread::sleep_for(std::chrono::milliseconds(2));
+              const double now = SteadySeconds(BenchClock::now());
+              if (now - last > 0.020) {
+                  const std::lock_guard<std::mutex> guard(mutex_);
+                  stalls_.push_back({last, now});
+              }
+              last = now;
+          }
+      }) {}
+
+MachineStalls::~MachineStalls() {
+    stop_ = true;
+    thread_.join();
+}
+
+bool MachineStalls::stalledWithin(double from, double to) const {
+    const std::lock_guard<std::mutex> guard(mutex_);
+    return std::any_of(stalls_.begin(), stalls_.end(),
+                       [&](const Span& stall) { return stall.from < to && stall.to > from; });
+}
+
+int MachineStalls::count() const {
+    const std::lock_guard<std::mutex> guard(mutex_);
+    return static_cast<int>(stalls_.size());
+}
+
+double MachineStalls::longestMs() const {
+    const std::lock_guard<std::mutex> guard(mutex_);
+    double longest = 0.0;
+    for (const Span& stall : stalls_) {
+        longest = std::max(longest, (stall.to - stall.from) * 1000.0);
+    }
+    return longest;
+}
+
+double SteadySeconds(BenchClock::time_point when) {
+    return std::chrono::duration<double>(when.time_since_epoch()).count();
 }
 
 double CpuSeconds(pid_t process) {

@@ -8,10 +8,13 @@
 
 #include <sys/types.h>
 
+#include <atomic>
 #include <chrono>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 using BenchClock = std::chrono::steady_clock;
@@ -48,6 +51,40 @@ class WindowRegion {
     PixelRect rect_;
     Picture picture_;
 };
+
+// Notices moments when the whole machine stops running this process (a virtual machine that
+// is not given a CPU, a host that swaps): a thread of high precedence sleeps 2 ms at a time and
+// notes every sleep that lasts more than 20 ms. Such a moment stops the program's threads as
+// well, so the figures that fall on one say nothing about the program; the benches report
+// them both with and without those moments.
+class MachineStalls {
+  public:
+    MachineStalls();
+    ~MachineStalls();
+    MachineStalls(const MachineStalls&) = delete;
+    MachineStalls& operator=(const MachineStalls&) = delete;
+
+    // Whether a stall overlapped the span, in steady-clock seconds.
+    bool stalledWithin(double from, double to) const;
+    // Stalls so far and the longest of them, in milliseconds.
+    int count() const;
+    double longestMs() const;
+    // Whether the watch got its high precedence (it needs root or CAP_SYS_NICE).
+    bool raised() const { return raised_; }
+
+  private:
+    struct Span {
+        double from;
+        double to;
+    };
+    mutable std::mutex mutex_;
+    std::vector<Span> stalls_;
+    std::atomic<bool> stop_{false};
+    std::atomic<bool> raised_{false};
+    std::thread thread_;
+};
+
+double SteadySeconds(BenchClock::time_point when);
 
 // User plus system time that the kernel has counted for the process or thread (all threads
 // of a process), in seconds, from /proc/<pid>/stat or /proc/<pid>/task/<tid>/stat.

@@ -16,6 +16,9 @@ SDL_GLContext GLContext = nullptr;
 namespace {
 constexpr int WindowWidth = 960;
 constexpr int WindowHeight = 720;
+// The longest the main loop sleeps with nothing to draw: a tick's redraw waits at most this
+// long to be noticed, a sixteenth of a tick.
+constexpr int IdleWaitMs = 1;
 } // namespace
 
 void FatalError(const char* message) {
@@ -76,6 +79,11 @@ void RunMainLoop() {
         if (RedrawPending.exchange(false, std::memory_order_acquire)) {
             RenderFrame();
             SDL_GL_SwapWindow(Window);
+        } else {
+            // Polling without a pause would keep a core busy for nothing, and on a small
+            // machine that core is the one the timer thread and the GL driver's threads need
+            // to run on time. An event ends the wait at once and stays queued for PumpEvents.
+            SDL_WaitEventTimeout(nullptr, IdleWaitMs);
         }
     }
 }

@@ -18,7 +18,8 @@ extern SDL_GLContext GLContext;
 // are released again; a media-library failure does not return (FatalError).
 bool OpenWindow();
 
-// Polls events and draws after every tick until a quit or close request.
+// Pumps events and draws after every tick, resting up to a millisecond at a time while nothing
+// is to be drawn, until a quit or close request.
 void RunMainLoop();
 
 // Removes the timer, releases the GL objects, the context and the window, and shuts the

@@ -27,6 +27,7 @@ Mat4 ProjectionMatrix = PerspectiveFor(StartWidth, StartHeight);
 Mat4 ViewMatrix = glm::lookAt(glm::vec3(0.0f, 0.0f, EyeDistance), glm::vec3(0.0f, 0.0f, 0.0f),
                               glm::vec3(0.0f, 1.0f, 0.0f));
 Mat4 ModelMatrix = Mat4(1.0f);
+bool WindowDrawable = true;
 
 void UploadTransform(int location) {
     const Mat4 transform = TransformOf(ModelMatrix);
@@ -35,6 +36,12 @@ void UploadTransform(int location) {
 
 void ResizeViewport(int width, int height) {
     glViewport(0, 0, width, height);
+    // Drawing makes the GL size its buffers to the window. Mesa's software rasteriser has none
+    // beyond its largest viewport, and near 32767 by 32767, where a buffer passes 4 GiB, it
+    // crashes rather than failing. Nothing past that viewport could be shown anyway.
+    GLint largest[2] = {0, 0};
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, largest);
+    WindowDrawable = width <= largest[0] && height <= largest[1];
     // A minimised or collapsed window has no aspect; keep the last projection until it has.
     if (width <= 0 || height <= 0) {
         return;

@@ -25,5 +25,10 @@ inline Mat4 TransformOf(const Mat4& model) {
 // program in use.
 void UploadTransform(int location);
 
-// Follows a window resize: the viewport, the projection, and both programs' transforms.
+// Whether the window, as the last resize left it, fits the GL's largest viewport; no frame is
+// drawn while it does not. Main thread only.
+extern bool WindowDrawable;
+
+// Follows a window resize: the viewport, the projection, both programs' transforms, and
+// WindowDrawable.
 void ResizeViewport(int width, int height);

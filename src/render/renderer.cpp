@@ -172,6 +172,9 @@ void DestroyRenderObjects() {
 }
 
 void RenderFrame() {
+    if (!WindowDrawable) {
+        return;
+    }
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     if (!CopySnapshot(Frame)) {
         return;

@@ -12,5 +12,6 @@ void CreateRenderObjects();
 void DestroyRenderObjects();
 
 // Clears, and when a frame has been published draws it: the text display, the next piece, the
-// active piece, the board and the well frame.
+// active piece, the board and the well frame. Does nothing while the window is too large for
+// the GL (WindowDrawable).
 void RenderFrame();

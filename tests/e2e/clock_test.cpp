@@ -1,48 +1,12 @@
 // The pace of the game by the wall clock: the frame counter on the screen advances 625 frames in
 // ten seconds, one every 16 ms.
-#include "game_session.h"
+#include "frame_clock.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <thread>
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-struct TimedReading {
-    unsigned frames = 0;
-    Clock::time_point when; // the middle of taking the picture
-};
-
-// A picture shows the last frame the program presented, which trails the tick count by however
-// long drawing and presenting took. Of the readings taken over a short while, the one furthest
-// ahead of a 62.5 Hz clock trails least.
-std::optional<TimedReading> LeastLaggingReading(GameSession& game) {
-    std::optional<TimedReading> best;
-    double bestLead = 0.0;
-    const auto end = Clock::now() + 400ms;
-    while (Clock::now() < end) {
-        const Clock::time_point before = Clock::now();
-        const Picture picture = game.picture();
-        const Clock::time_point after = Clock::now();
-        const ScreenReading reading = ReadScreen(picture);
-        const auto frames = DisplayedNumber(reading.frames);
-        PauseBetweenLooks();
-        if (!Recognised(reading) || !frames) {
-            continue;
-        }
-        const TimedReading timed{*frames, before + (after - before) / 2};
-        const double lead =
-            *frames - std::chrono::duration<double>(timed.when.time_since_epoch()).count() * 62.5;
-        if (!best || lead > bestLead) {
-            best = timed;
-            bestLead = lead;
-        }
-    }
-    return best;
-}
 
 TEST(Time, FramesAdvanceBy625In10SecondsOfWallClock) {
     GameSession game;

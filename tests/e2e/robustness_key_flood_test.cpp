@@ -5,6 +5,7 @@
 // The flood leaves out S: a soft drop held at random would stack pieces to the top within the
 // ten seconds, and the counter stops at the end of a game. At the first level a piece falls one
 // row in about a second, so the piece of the flood is still falling when it ends.
+#include "frame_clock.h"
 #include "robustness_play.h"
 #include "robustness_x_client.h"
 
@@ -28,37 +29,8 @@ const std::vector<std::string> FloodKeys = {
     "a",      "d",      "w",    "i",     "o",  "p",    "space", "q", "z",  "x",
     "Escape", "Return", "Left", "Right", "Up", "Down", "Tab",   "1", "F1", "BackSpace"};
 
-struct TimedReading {
-    unsigned frames = 0;
-    Clock::time_point when; // the middle of taking the picture
-};
-
-// A picture shows the last frame presented, which trails the tick count by however long drawing
-// and presenting took. Of the readings over a short while, the one furthest ahead of a 62.5 Hz
-// clock trails least.
-std::optional<TimedReading> LeastLaggingReading(GameSession& game) {
-    std::optional<TimedReading> best;
-    double bestLead = 0.0;
-    const auto end = Clock::now() + 400ms;
-    while (Clock::now() < end) {
-        const Clock::time_point before = Clock::now();
-        const Picture picture = game.picture();
-        const Clock::time_point after = Clock::now();
-        const ScreenReading reading = ReadScreen(picture);
-        const auto frames = DisplayedNumber(reading.frames);
-        if (Recognised(reading) && frames && reading.phase == "ACTIVE") {
-            const TimedReading timed{*frames, before + (after - before) / 2};
-            const double lead =
-                *frames -
-                std::chrono::duration<double>(timed.when.time_since_epoch()).count() * 62.5;
-            if (!best || lead > bestLead) {
-                best = timed;
-                bestLead = lead;
-            }
-        }
-        PauseBetweenLooks();
-    }
-    return best;
+bool Active(const ScreenReading& reading) {
+    return reading.phase == "ACTIVE";
 }
 
 struct FloodReport {
@@ -139,10 +111,10 @@ TEST(KeyFlood, TenThousandKeyEventsASecondForTenSecondsCostTheGameNoFrameAndLeav
         EXPECT_TRUE(GiveTheGamePrecedence(game));
         XStormClient client(game.x().name());
         const StallWatch watch;
-        const auto first = LeastLaggingReading(game);
+        const auto first = LeastLaggingReading(game, Active);
         ASSERT_TRUE(first) << "phase '" << game.lastReading().phase << "'";
         const FloodReport flood = Flood(client);
-        const auto last = LeastLaggingReading(game);
+        const auto last = LeastLaggingReading(game, Active);
         ASSERT_TRUE(game.process().running());
         ASSERT_TRUE(last) << "phase '" << game.read().phase << "' after the flood";
         // The flood itself must have been what it claims.

@@ -1,0 +1,20 @@
+// Timing the game by the frame counter it shows, against the wall clock.
+#pragma once
+
+#include "game_session.h"
+
+#include <chrono>
+#include <functional>
+#include <optional>
+
+struct TimedReading {
+    unsigned frames = 0;
+    std::chrono::steady_clock::time_point when; // the middle of taking the picture
+};
+
+// A picture shows the last frame the program presented, which trails the tick count by however
+// long drawing and presenting took. Of the readings taken over 400 ms that show a frame count
+// and meet the condition, the one furthest ahead of a 62.5 Hz clock trails least.
+std::optional<TimedReading> LeastLaggingReading(
+    GameSession& game, const std::function<bool(const ScreenReading&)>& condition =
+                           [](const ScreenReading&) { return true; });

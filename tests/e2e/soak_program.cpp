@@ -3,9 +3,10 @@
 // minute with the program built under ThreadSanitizer. VELMORA_SOAK_SECONDS sets the length of
 // play and VELMORA_SOAK_WARMUP_SECONDS the time after which memory must hold still.
 //
-// The player places every piece where it fills rows and lets it fall at the game's own speed,
-// pressing keys that change nothing meanwhile; so the level climbs slowly, rows are cleared,
-// and the game lasts.
+// The player places every piece where it fills rows. In the ten minutes it lets each fall at the
+// game's own speed, pressing keys that change nothing meanwhile, so that the level climbs slowly
+// and the game lasts; in the minute under ThreadSanitizer it drops each with S, so that the
+// game passes through locks, line clears and entry delays many times.
 #include "robustness_play.h"
 
 #include <gtest/gtest.h>
@@ -59,7 +60,18 @@ std::optional<ScreenReading> KeepTappingUntilLocked(GameSession& game, Clock::ti
     return std::nullopt;
 }
 
-PlaySummary PlayFor(GameSession& game, std::chrono::seconds time) {
+// Holds S until the piece has locked; the reading that showed it locked.
+std::optional<ScreenReading> DropUntilLocked(GameSession& game) {
+    game.press("s");
+    const auto locked = game.waitFor(
+        [](const ScreenReading& r) { return ShowsGame(r) && r.phase != "ACTIVE"; }, 5s);
+    game.release("s");
+    return locked;
+}
+
+enum class Fall { AtGameSpeed, SoftDropped };
+
+PlaySummary PlayFor(GameSession& game, std::chrono::seconds time, Fall fall) {
     PlaySummary summary;
     const auto end = Clock::now() + time;
     CellSet settled;
@@ -86,7 +98,9 @@ PlaySummary PlayFor(GameSession& game, std::chrono::seconds time) {
         if (!SteerTo(game, settled, piece->kind, target, trouble)) {
             summary.piecesOffTarget += 1;
         }
-        if (!KeepTappingUntilLocked(game, end, idleKey)) {
+        const auto locked = fall == Fall::SoftDropped ? DropUntilLocked(game)
+                                                      : KeepTappingUntilLocked(game, end, idleKey);
+        if (!locked) {
             break;
         }
         if (const auto delay = game.waitFor(
@@ -153,7 +167,7 @@ TEST(Soak, ResidentMemoryGrowsLessThan1MBAfterTheFirstMinuteOfPlay) {
     ASSERT_LT(warmUp, playTime);
     GameSession game;
     MemoryWatch watch(game.process().pid());
-    const PlaySummary summary = PlayFor(game, playTime);
+    const PlaySummary summary = PlayFor(game, playTime, Fall::AtGameSpeed);
     ASSERT_TRUE(game.process().running());
     const auto samples = watch.samples();
     game.x().requestClose(game.window());
@@ -197,7 +211,7 @@ TEST(Soak, PlayUnderThreadSanitizerReportsNoRace) {
         << "the program was not built with ThreadSanitizer (VELMORA_SANITIZE=thread)";
     const auto playTime = SecondsFromEnvironment("VELMORA_SOAK_SECONDS", 60);
     GameSession game;
-    const PlaySummary summary = PlayFor(game, playTime);
+    const PlaySummary summary = PlayFor(game, playTime, Fall::SoftDropped);
     Report(summary);
     EXPECT_GT(summary.pieces, 0);
     game.x().requestClose(game.window());

@@ -12,21 +12,10 @@
 #include "lifecycle.h"
 #include "renderer.h"
 #include "snapshot.h"
+#include "wait_until.h"
 
 namespace {
 using namespace std::chrono_literals;
-
-template <typename Condition>
-bool WaitUntil(Condition condition, std::chrono::milliseconds deadline) {
-    const auto giveUp = std::chrono::steady_clock::now() + deadline;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > giveUp) {
-            return false;
-        }
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
-}
 
 bool RedrawTaken() {
     return !RedrawPending.load();

@@ -20,6 +20,7 @@
 #include "renderer.h"
 #include "shader_program.h"
 #include "snapshot.h"
+#include "wait_until.h"
 #include "x_window.h"
 
 namespace {
@@ -27,18 +28,6 @@ GLenum ErrorAfterStartUp = GL_NO_ERROR;
 
 // 1 / tan(22.5 degrees): the vertical scale of a 45-degree field of view.
 constexpr float VerticalScale = 2.4142136f;
-
-template <typename Condition>
-bool WaitUntil(Condition condition, std::chrono::milliseconds deadline) {
-    const auto giveUp = std::chrono::steady_clock::now() + deadline;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > giveUp) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
 
 // Whether the window system has exposed the window, without taking events off the queue.
 bool Exposed() {

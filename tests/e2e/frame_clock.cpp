@@ -1,5 +1,7 @@
 #include "frame_clock.h"
 
+#include <gtest/gtest.h>
+
 std::optional<TimedReading>
 LeastLaggingReading(GameSession& game, const std::function<bool(const ScreenReading&)>& condition) {
     using Clock = std::chrono::steady_clock;
@@ -25,4 +27,14 @@ LeastLaggingReading(GameSession& game, const std::function<bool(const ScreenRead
         }
     }
     return best;
+}
+
+void ExpectTheGamesPace(const TimedReading& first, const TimedReading& last,
+                        const StallWatch& watch) {
+    const double seconds = std::chrono::duration<double>(last.when - first.when).count();
+    const double frames = static_cast<double>(last.frames) - first.frames;
+    EXPECT_LE(frames, seconds * 62.5 + 4.0) << "over " << seconds << " s";
+    EXPECT_GE(frames, seconds * 62.5 - watch.framesAtRisk() - 4.0)
+        << "over " << seconds << " s, of which the machine stood still " << watch.stalledSeconds()
+        << " s in " << watch.stalls() << " stalls";
 }

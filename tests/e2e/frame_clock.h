@@ -18,3 +18,9 @@ struct TimedReading {
 std::optional<TimedReading> LeastLaggingReading(
     GameSession& game, const std::function<bool(const ScreenReading&)>& condition =
                            [](const ScreenReading&) { return true; });
+
+// Between two readings the game advanced 62.5 frames a second: each reading shows a frame at most
+// one tick behind the game, and no tick comes early, so within four frames either way, less
+// what the watched stalls of the machine may have cost.
+void ExpectTheGamesPace(const TimedReading& first, const TimedReading& last,
+                        const StallWatch& watch);

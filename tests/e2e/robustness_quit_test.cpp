@@ -75,17 +75,22 @@ TEST(QuitInEveryPhase, ACloseRequestWhileAPieceFallsEndsTheRun) {
     ExpectTheRunEndsWithin1sWithStatus0(game);
 }
 
-TEST(QuitInEveryPhase, ASigtermInTheLockFlashEndsTheRun) {
+// With S held every piece falls straight down and locks, so the lock's phases come round again
+// and again until the stack reaches the top: each is a chance to catch one at its start.
+void RequestWhileDropping(const std::string& phase, unsigned frames, Request request,
+                          std::chrono::milliseconds limit) {
     GameSession game;
     ASSERT_TRUE(WaitForPiece(game, {}));
-    // Every piece falls straight down while S is held; one flash of four frames in each lock is
-    // a chance to catch one at its start, until the stack reaches the top.
     game.press("s");
     std::string seen;
-    const bool sent = RequestWhileShowing(game, "LOCKFLASH", 4, Request::Sigterm, 15s, seen);
+    const bool sent = RequestWhileShowing(game, phase, frames, request, limit, seen);
     game.release("s");
     ASSERT_TRUE(sent) << "phases seen:" << seen;
     ExpectTheRunEndsWithin1sWithStatus0(game);
+}
+
+TEST(QuitInEveryPhase, ASigtermInTheLockFlashEndsTheRun) {
+    RequestWhileDropping("LOCKFLASH", 4, Request::Sigterm, 15s);
 }
 
 TEST(QuitInEveryPhase, ASigtermInALineClearEndsTheRun) {
@@ -121,15 +126,7 @@ TEST(QuitInEveryPhase, ASigtermInALineClearEndsTheRun) {
 }
 
 TEST(QuitInEveryPhase, ACloseRequestInTheEntryDelayEndsTheRun) {
-    GameSession game;
-    ASSERT_TRUE(WaitForPiece(game, {}));
-    // S stays down, so that a delay seen too late is followed by another within a second.
-    game.press("s");
-    std::string seen;
-    const bool sent = RequestWhileShowing(game, "ARE", 26, Request::Close, 10s, seen);
-    game.release("s");
-    ASSERT_TRUE(sent) << "phases seen:" << seen;
-    ExpectTheRunEndsWithin1sWithStatus0(game);
+    RequestWhileDropping("ARE", 26, Request::Close, 10s);
 }
 
 TEST(QuitInEveryPhase, ACloseRequestAfterTheGameIsOverEndsTheRun) {

@@ -1,7 +1,7 @@
-// Shader files that are not files, or far larger than any shader: a folder in place of one, and
-// 50 MB of text, either junk or a valid shader padded with a comment. A stage that cannot be
-// compiled is reported with the program's own messages and the game runs on; a valid shader
-// of any size builds its program silently.
+// Shader files that are missing, empty, not text, not files, or far larger than any shader: the
+// program's own head in place of one, a folder, and 50 MB of text, either junk or a valid shader
+// padded with a comment. A stage that cannot be compiled is reported with the program's own
+// messages and the game runs on; a valid shader of any size builds its program silently.
 //
 // Whether the game keeps counting is read off the screen when only the coloured program is
 // broken, since the textured one draws the text. When the textured program is broken no text
@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -31,7 +32,7 @@ std::size_t Occurrences(const std::string& text, const std::string& part) {
     return count;
 }
 
-enum class Breakage { Folder, Junk, PaddedComment };
+enum class Breakage { Empty, ProgramHead, Folder, Junk, PaddedComment };
 
 struct BrokenShader {
     std::string file;
@@ -39,7 +40,8 @@ struct BrokenShader {
 };
 
 std::string Describe(const BrokenShader& shader) {
-    const char* how[] = {"AFolder", "FiftyMegabytesOfJunk", "ValidButPaddedTo50MB"};
+    const char* how[] = {"Empty", "NotText", "AFolder", "FiftyMegabytesOfJunk",
+                         "ValidButPaddedTo50MB"};
     std::string name = shader.file;
     name[name.find('.')] = '_';
     return name + "Is" + how[static_cast<int>(shader.breakage)];
@@ -84,6 +86,17 @@ void PrepareFolder(const TemporaryFolder& folder, const BrokenShader& shader) {
     }
     const std::string path = folder.file(shader.file);
     switch (shader.breakage) {
+    case Breakage::Empty:
+        std::ofstream(path).close();
+        break;
+    case Breakage::ProgramHead: {
+        // The head of the program itself: not text, and with a NUL in its first bytes.
+        std::ifstream program(ProgramFolder() + "/velmora", std::ios::binary);
+        std::string head(4096, '\0');
+        program.read(head.data(), static_cast<std::streamsize>(head.size()));
+        std::ofstream(path, std::ios::binary) << head;
+        break;
+    }
     case Breakage::Folder:
         std::filesystem::create_directory(path);
         break;
@@ -113,6 +126,23 @@ long TimerThreadSleeps(pid_t process) {
         }
     }
     return sleeps;
+}
+
+TEST(StartupFailure, WithoutShaderFilesBothProgramsFailTheWindowStaysBlackAndSigtermEndsIt) {
+    TemporaryFolder empty;
+    GameSession game(empty.path());
+    const auto end = std::chrono::steady_clock::now() + 1500ms;
+    while (std::chrono::steady_clock::now() < end) {
+        ASSERT_TRUE(game.process().running());
+        const Picture picture = game.picture();
+        ASSERT_TRUE(IsBlack(picture)) << Describe(ReadScreen(picture));
+        PauseBetweenLooks();
+    }
+    const std::string errors = game.standardError();
+    const std::string program = VertexFailed + FragmentFailed + LinkFailed;
+    EXPECT_EQ(Occurrences(errors, program + program), 1u) << errors;
+    game.process().signal(SIGTERM);
+    EXPECT_EQ(game.process().waitForExit(1s), 0);
 }
 
 class BrokenShaderFile : public testing::TestWithParam<BrokenShader> {};
@@ -177,7 +207,9 @@ TEST_P(BrokenShaderFile, IsReportedAsTheFailedStageAndLinkOrNotAtAllAndTheGameRu
 }
 
 INSTANTIATE_TEST_SUITE_P(StartupFailure, BrokenShaderFile,
-                         testing::Values(BrokenShader{"textured.vert", Breakage::Folder},
+                         testing::Values(BrokenShader{"textured.vert", Breakage::Empty},
+                                         BrokenShader{"colored.frag", Breakage::ProgramHead},
+                                         BrokenShader{"textured.vert", Breakage::Folder},
                                          BrokenShader{"colored.frag", Breakage::Folder},
                                          BrokenShader{"colored.vert", Breakage::Junk},
                                          BrokenShader{"textured.frag", Breakage::Junk},

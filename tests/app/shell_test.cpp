@@ -46,11 +46,18 @@ bool Exposed() {
 class ProgramWindow : public testing::Environment {
   public:
     void SetUp() override {
-        // gtest would count every test as skipped after a failed set-up, and CTest would report
-        // them as passing.
-        if (!OpenWindow()) {
-            std::fprintf(stderr, "The program's window did not open\n");
-            std::exit(1);
+        // Now and then, with other tests at work on the same X server, glewInit has failed for
+        // a window and context that did open; each failed attempt is reported and tried afresh.
+        // After the last the program ends with a failure, since gtest would count every test as
+        // skipped after a failed set-up, and CTest would report them as passing.
+        constexpr int Attempts = 3;
+        for (int attempt = 1; !OpenWindow(); ++attempt) {
+            std::fprintf(stderr, "The program's window did not open (attempt %d of %d)\n", attempt,
+                         Attempts);
+            if (attempt == Attempts) {
+                std::exit(1);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
         ErrorAfterStartUp = glGetError();
         InitRenderer();

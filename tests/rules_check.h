@@ -3,6 +3,7 @@
 #pragma once
 
 #include <algorithm>
+#include <limits>
 #include <random>
 #include <tuple>
 #include <utility>
@@ -78,34 +79,35 @@ struct Player {
     unsigned aimedRotation = 0;
     int aimedColumn = 0;
 
-    void aim(GameState trial) {
-        int deepest = -1;
+    // Tries every rotation and column from the top: deep is good, a cell left open under the
+    // piece is bad.
+    void aim(const GameState& game) {
+        int best = std::numeric_limits<int>::min();
         for (unsigned rotation = 0; rotation < 4; ++rotation) {
             for (int column = -2; column < BoardColumns; ++column) {
-                trial.pieceRotation = rotation;
-                trial.pieceColumn = column;
-                trial.pieceRow = EntryRow;
-                const bool fits = !trial.collides();
+                GameState trial = game;
+                std::tie(trial.pieceRotation, trial.pieceColumn, trial.pieceRow) =
+                    std::tuple(rotation, column, EntryRow);
+                if (trial.collides()) {
+                    continue;
+                }
                 while (!trial.collides()) {
                     ++trial.pieceRow;
                 }
-                // Deep is good; a cell left open under the piece is bad.
-                int depth = trial.pieceRow * 4 + static_cast<int>(random() % 4);
-                Board after = trial.board;
+                int value = trial.pieceRow * 4 + static_cast<int>(random() % 4);
                 const auto& shape = pieceShape(trial.activeKind, rotation);
-                for (int cell = 0; cell < 4 && fits; ++cell) {
-                    after[cellIndex(column + shape[cell], trial.pieceRow - 1 + shape[4 + cell])] =
-                        0;
+                for (int cell = 0; cell < 4; ++cell) {
+                    const int row = trial.pieceRow - 1 + shape[4 + cell];
+                    trial.board[cellIndex(column + shape[cell], row)] = trial.activeKind;
                 }
-                for (int cell = 0; cell < 4 && fits; ++cell) {
+                for (int cell = 0; cell < 4; ++cell) {
                     const int below = trial.pieceRow + shape[4 + cell];
-                    const bool open = below < BoardRows &&
-                                      after[cellIndex(column + shape[cell], below)] == NoPiece;
-                    depth -= open ? 12 : 0;
+                    const std::size_t at = cellIndex(column + shape[cell], below);
+                    value -= below < BoardRows && trial.board[at] == NoPiece ? 12 : 0;
                 }
-                if (fits && depth > deepest) {
-                    std::tie(deepest, aimedRotation, aimedColumn) =
-                        std::tie(depth, rotation, column);
+                if (value > best) {
+                    std::tie(best, aimedRotation, aimedColumn) =
+                        std::tuple(value, rotation, column);
                 }
             }
         }

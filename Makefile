@@ -41,7 +41,7 @@ test-tsan: deps
 		$(WITH_DISPLAY) ctest --test-dir build-tsan --no-tests=error --output-on-failure -L threaded
 
 bench: deps
-	cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS) >/dev/null
+	cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DVELMORA_BENCHMARKS=ON $(CMAKE_FLAGS) >/dev/null
 	cmake --build build-release -j $(JOBS)
 	$(WITH_DISPLAY) scripts/run-benchmarks.sh build-release
 

@@ -1,5 +1,7 @@
 # make run   installs what is missing, builds and starts the game
 # make test  installs what is missing, builds and runs every test, plus the sanitizer runs
+# make package builds the Debian package build/velmora_<version>_amd64.deb and checks it with
+#            desktop-file-validate, appstreamcli and lintian
 # make bench builds in Release and runs the benchmarks
 # make fuzz  fuzzes the rules with libFuzzer (clang) for FUZZ_SECONDS, from the saved corpus
 # make soak  plays SOAK_TICKS frames of the rules under AddressSanitizer and UBSan
@@ -18,7 +20,7 @@ SOAK_PROGRAM_SECONDS ?= 600
 SOAK_PROGRAM_WARMUP ?= 60
 TSAN_PROGRAM_SECONDS ?= 60
 
-.PHONY: deps build run test test-plain test-asan test-tsan bench fuzz soak \
+.PHONY: deps build run test test-plain test-asan test-tsan package bench fuzz soak \
 	soak-program tsan-program format clean
 
 deps:
@@ -47,6 +49,13 @@ test-tsan: deps
 	cmake --build build-tsan -j $(JOBS) --target $(THREADED_TESTS)
 	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
 		$(WITH_DISPLAY) ctest --test-dir build-tsan --no-tests=error --output-on-failure -L threaded
+
+# CPack installs the build's install rules (packaging/) under the prefix /usr and strips the program.
+package: build
+	@scripts/install-deps.sh package
+	rm -f build/velmora_*.deb
+	cd build && cpack -G DEB
+	scripts/check-package.sh build/velmora_*_amd64.deb
 
 bench: deps
 	cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS) >/dev/null

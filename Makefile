@@ -50,7 +50,7 @@ test-tsan: deps
 	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
 		$(WITH_DISPLAY) ctest --test-dir build-tsan --no-tests=error --output-on-failure -L threaded
 
-# CPack installs the build's install rules (packaging/) under the prefix /usr and strips the program.
+# CPack installs the install rules of packaging/ under the prefix /usr and strips the program.
 package: build
 	@scripts/install-deps.sh package
 	rm -f build/velmora_*.deb

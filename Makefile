@@ -1,5 +1,7 @@
 # make run   installs what is missing, builds and starts the game
 # make test  installs what is missing, builds and runs every test, plus the sanitizer runs
+# make package builds the Debian package build/velmora_<version>_amd64.deb and checks it with
+#            desktop-file-validate, appstreamcli and lintian
 # make bench builds in Release and runs the benchmarks
 # make fuzz  fuzzes the rules with libFuzzer (clang) for FUZZ_SECONDS, from the saved corpus
 # make soak  plays SOAK_GAMES seeded games of the rules under AddressSanitizer and UBSan
@@ -11,7 +13,7 @@ THREADED_TESTS := app_handover_tests
 FUZZ_SECONDS ?= 600
 SOAK_GAMES ?= 5000
 
-.PHONY: deps build run test test-plain test-asan test-tsan bench fuzz soak format clean
+.PHONY: deps build run test test-plain test-asan test-tsan package bench fuzz soak format clean
 
 deps:
 	@scripts/install-deps.sh
@@ -39,6 +41,13 @@ test-tsan: deps
 	cmake --build build-tsan -j $(JOBS) --target $(THREADED_TESTS)
 	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
 		$(WITH_DISPLAY) ctest --test-dir build-tsan --no-tests=error --output-on-failure -L threaded
+
+# CPack installs the install rules of packaging/ under the prefix /usr and strips the program.
+package: build
+	@scripts/install-deps.sh package
+	rm -f build/velmora_*.deb
+	cd build && cpack -G DEB
+	scripts/check-package.sh build/velmora_*_amd64.deb
 
 bench: deps
 	cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DVELMORA_BENCHMARKS=ON $(CMAKE_FLAGS) >/dev/null

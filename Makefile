@@ -2,24 +2,16 @@
 # make test  installs what is missing, builds and runs every test, plus the sanitizer runs
 # make bench builds in Release and runs the benchmarks
 # make fuzz  fuzzes the rules with libFuzzer (clang) for FUZZ_SECONDS, from the saved corpus
-# make soak  plays SOAK_TICKS frames of the rules under AddressSanitizer and UBSan
-# make soak-program  plays the real program under Xvfb for SOAK_PROGRAM_SECONDS: its resident
-#            memory may not grow by 1 MB after the first SOAK_PROGRAM_WARMUP seconds
-# make tsan-program  plays the program built with ThreadSanitizer for TSAN_PROGRAM_SECONDS
+# make soak  plays SOAK_GAMES seeded games of the rules under AddressSanitizer and UBSan
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS := -DVELMORA_WERROR=$(if $(VELMORA_WERROR),$(VELMORA_WERROR),OFF)
 WITH_DISPLAY := scripts/with-display.sh
 # The test programs whose tests carry the label "threaded", run again under ThreadSanitizer.
 THREADED_TESTS := app_handover_tests
 FUZZ_SECONDS ?= 600
-SOAK_TICKS ?= 10000000
-SOAK_SEED ?= 1
-SOAK_PROGRAM_SECONDS ?= 600
-SOAK_PROGRAM_WARMUP ?= 60
-TSAN_PROGRAM_SECONDS ?= 60
+SOAK_GAMES ?= 5000
 
-.PHONY: deps build run test test-plain test-asan test-tsan bench fuzz soak \
-	soak-program tsan-program format clean
+.PHONY: deps build run test test-plain test-asan test-tsan bench fuzz soak format clean
 
 deps:
 	@scripts/install-deps.sh
@@ -66,29 +58,18 @@ fuzz: deps
 		-workers=$(JOBS) -max_total_time=$(FUZZ_SECONDS) corpus >/dev/null 2>&1; status=$$?; \
 		grep -h -E "DONE|rules invariant|ERROR|Test unit written" fuzz-*.log; exit $$status
 
+# The property test of the rules, playing many more games than make test does.
 soak: deps
 	cmake -S . -B build-soak -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_GAME_ONLY=ON \
 		-DVELMORA_SANITIZE=address,undefined -DCMAKE_CXX_FLAGS=-D_GLIBCXX_ASSERTIONS \
 		$(CMAKE_FLAGS) >/dev/null
-	cmake --build build-soak -j $(JOBS) --target rules_soak
+	cmake --build build-soak -j $(JOBS) --target game_tests
 	ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-		build-soak/tests/soak/rules_soak $(SOAK_TICKS) $(SOAK_SEED)
-
-soak-program: build
-	VELMORA_SOAK_SECONDS=$(SOAK_PROGRAM_SECONDS) VELMORA_SOAK_WARMUP_SECONDS=$(SOAK_PROGRAM_WARMUP) \
-		build/tests/e2e/e2e_soak_program --gtest_filter=Soak.ResidentMemory*
-
-# Mesa is not built with the sanitizer; tests/e2e/tsan.supp leaves out what it reports of itself.
-tsan-program: deps
-	cmake -S . -B build-tsan-program -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_SANITIZE=thread \
-		$(CMAKE_FLAGS) >/dev/null
-	cmake --build build-tsan-program -j $(JOBS) --target velmora e2e_soak_program
-	TSAN_OPTIONS=suppressions=$(CURDIR)/tests/e2e/tsan.supp:second_deadlock_stack=1 \
-		VELMORA_SOAK_SECONDS=$(TSAN_PROGRAM_SECONDS) \
-		build-tsan-program/tests/e2e/e2e_soak_program --gtest_filter=Soak.PlayUnderThreadSanitizer*
+		VELMORA_SOAK_GAMES=$(SOAK_GAMES) build-soak/tests/game/game_tests \
+		--gtest_filter='Rules.SeededGames*'
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf build build-asan build-tsan build-release build-fuzz build-soak build-tsan-program
+	rm -rf build build-asan build-tsan build-release build-fuzz build-soak

@@ -4,4 +4,4 @@ set -euo pipefail
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   exec "$@"
 fi
-exec xvfb-run -a -s "-screen 0 1920x1200x24 -nolisten tcp" "$@"
+exec xvfb-run -a -s "-screen 0 1920x1200x24 -nolisten tcp -noreset" "$@"

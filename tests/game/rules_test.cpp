@@ -1,0 +1,285 @@
+// The rules frame by frame. Every expected value is worked out by hand from the rules: the
+// phases' lengths, steering, clearing, points, level, grade and the pieces dealt.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "rules_check.h"
+
+namespace {
+
+// The bottom rows of the well, the last one row 20: '.' is empty, any other letter a block.
+Board Well(std::vector<std::string> rows = {}) {
+    Board board;
+    board.fill(NoPiece);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        for (int column = 0; column < BoardColumns; ++column) {
+            const std::size_t kind = std::string("IZSOTLJ#").find(rows[i][column]);
+            if (kind != std::string::npos) {
+                board[cellIndex(column, BoardRows - int(rows.size() - i))] = kind % 7;
+            }
+        }
+    }
+    return board;
+}
+
+Board With(Board board, int column, int row) {
+    board[cellIndex(column, row)] = PieceJ;
+    return board;
+}
+
+GameState In(Phase phase, Board board = Well(), std::uint32_t areFrames = 0) {
+    GameState game = GameState::newGame(1);
+    game.firstPiece = false;
+    game.phase = game.prevPhase = phase;
+    game.board = board;
+    game.nextKind = PieceT;
+    game.areTimer = areFrames;
+    return game;
+}
+
+GameState Piece(PieceKind kind, int column, int row, unsigned rotation = 0, Board board = Well(),
+                std::uint32_t lockDelay = 0, std::uint32_t gravityIndex = 0) {
+    GameState game = In(ACTIVE, board);
+    std::tie(game.activeKind, game.pieceColumn, game.pieceRow, game.pieceRotation) =
+        std::tie(kind, column, row, rotation);
+    std::tie(game.lockDelay, game.gravityIndex) = std::tie(lockDelay, gravityIndex);
+    return game;
+}
+
+GameState Play(GameState game, std::vector<std::pair<InputBits, int>> holds) {
+    for (const auto& [controls, frames] : holds) {
+        for (int frame = 0; frame < frames; ++frame) {
+            game.tick(controls);
+        }
+    }
+    return game;
+}
+
+// The top-grade conditions met, as bits: 1 for level 300, 2 for 500, 4 for 999.
+unsigned Conditions(const GameState& game) {
+    return game.topGrade300 | game.topGrade500 << 1 | game.topGrade999 << 2;
+}
+
+} // namespace
+
+TEST(Rules, EachPhaseLastsItsNumberOfFrames) {
+    const struct {
+        const char* course;
+        GameState start;
+        InputBits controls;
+        std::vector<std::pair<Phase, int>> phases; // the phase after each frame, run-length
+        std::uint32_t framesCounted;
+    } courses[] = {
+        // clang-format off
+        {"the first piece enters in the 170th frame", GameState::newGame(5), 0,
+            {{READYGO, 169}, {ACTIVE, 2}}, 1},
+        {"a resting piece locks in its 30th frame", Piece(PieceO, 3, 18), 0,
+            {{ACTIVE, 29}, {LOCKFLASH, 4}, {ARE, 26}, {ACTIVE, 1}}, 60},
+        {"a fall restarts the lock delay", Piece(PieceT, 3, 17, 0, Well(), 20), 0,
+            {{ACTIVE, 92}, {LOCKFLASH, 1}}, 93},
+        {"a soft drop on a resting piece locks at once", Piece(PieceO, 3, 18), Down,
+            {{LOCKFLASH, 4}, {ARE, 26}, {ACTIVE, 1}}, 31},
+        {"full rows clear for 41 frames", Piece(PieceO, 7, 18, 0, Well({"########..", "########.."})), Down,
+            {{LOCKFLASH, 4}, {LINECLEAR, 41}, {ARE, 26}, {ACTIVE, 1}}, 72},
+        {"a piece that cannot enter ends the game", In(ARE, With(Well(), 4, 1)), Left,
+            {{ARE, 25}, {GAMEOVER, 5}}, 26},
+        // clang-format on
+    };
+    for (const auto& c : courses) {
+        GameState game = c.start;
+        int frame = 0;
+        for (const auto& [phase, frames] : c.phases) {
+            for (int i = 0; i < frames; ++i) {
+                ASSERT_EQ(game.tick(c.controls).phase, phase) << c.course << ", frame " << ++frame;
+            }
+        }
+        EXPECT_EQ(game.frameCount, c.framesCounted) << c.course;
+    }
+}
+
+TEST(Rules, ThePieceShiftsTurnsKicksFallsAndDropsAsHeld) {
+    const GameState T = Piece(PieceT, 3, 5);
+    const struct {
+        const char* move;
+        GameState start;
+        std::vector<std::pair<InputBits, int>> holds;
+        int column, row;
+        unsigned rotation;
+    } moves[] = {
+        // clang-format off
+        {"a tap of D moves one column",          T,      {{Right, 1}},           4, 5, 0},
+        {"a tap of A moves one column",          T,      {{Left, 1}, {0, 1}},    2, 5, 0},
+        {"held, it repeats from the 14th frame", T,      {{Right, 13}},          4, 5, 0},
+        {"... in every frame",                   T,      {{Left, 15}},           0, 5, 0},
+        {"... up to the wall",                   T,      {{Right, 40}},          7, 5, 0},
+        {"held through the entry delay it charges", In(ARE), {{Right, 28}},      4, 0, 0},
+        {"the O key turns clockwise",            T,      {{RotateCw, 1}},        3, 5, 3},
+        {"the I key turns counter-clockwise",    T,      {{RotateCcw, 1}},       3, 5, 1},
+        {"the P key too, once however long",    T,      {{RotateCcw2, 9}},      3, 5, 1},
+        {"each press turns", T, {{RotateCcw, 2}, {0, 1}, {RotateCcw2, 1}},       3, 5, 2},
+        {"both ways at once do not turn",        T,      {{RotateCw | RotateCcw, 1}}, 3, 5, 0},
+        {"a rotate key held at entry turns the piece", In(ARE, Well(), 25), {{RotateCw, 1}}, 3, 0, 3},
+        {"a turn into the left wall kicks right", Piece(PieceT, -1, 5, 1), {{RotateCw, 1}}, 0, 5, 0},
+        {"a turn into the right wall kicks left", Piece(PieceT, 8, 5, 3), {{RotateCcw, 1}}, 7, 5, 0},
+        {"a kick tries the right first", Piece(PieceZ, 3, 5, 0, With(Well(), 5, 5)), {{RotateCcw, 1}}, 4, 5, 1},
+        {"a block in the centre column refuses the turn", Piece(PieceT, 3, 5, 0, With(Well(), 4, 7)),
+            {{RotateCcw, 1}}, 3, 5, 0},
+        {"an I never kicks", Piece(PieceI, -1, 5, 1), {{RotateCcw, 1}},          -1, 5, 1},
+        {"gravity 4/256 has not moved it in 63 frames", Piece(PieceT, 3, 0), {{0, 63}}, 3, 0, 0},
+        {"... and has in 64",                    Piece(PieceT, 3, 0), {{0, 64}}, 3, 1, 0},
+        {"gravity 20 rows a frame", Piece(PieceT, 3, 0, 0, Well(), 0, 29), {{0, 1}}, 3, 18, 0},
+        {"a soft drop falls a row a frame",      T,      {{Down, 3}},            3, 8, 0},
+        {"not while sideways is held",           T,      {{Down | Left, 3}},     2, 5, 0},
+        // clang-format on
+    };
+    for (const auto& m : moves) {
+        const GameState game = Play(m.start, m.holds);
+        EXPECT_EQ(std::tuple(game.phase, game.pieceColumn, game.pieceRow, game.pieceRotation),
+                  std::tuple(ACTIVE, m.column, m.row, m.rotation))
+            << m.move;
+    }
+}
+
+TEST(Rules, FullRowsScoreThenCollapseAndTheLevelStepsOnEntry) {
+    // A vertical I fills the last cells of rows 17, 19 and 20; row 18 keeps its gap.
+    const Board stack =
+        Well({"S.........", "#########.", "Z.........", "#########.", "#########."});
+    GameState game = Play(Piece(PieceI, 7, 17, 1, stack), {{Down, 1}, {0, 5}});
+    EXPECT_EQ(game.phase, LINECLEAR);
+    EXPECT_EQ(game.clearedRows, (std::vector<std::uint32_t>{17, 19, 20, NoClearedRow}));
+    // Level 0 + 3 rows: (ceil(3 / 4) + 1 soft-drop frame) x combo 5 x 3 rows.
+    EXPECT_EQ(std::tuple(game.score, game.level, game.combo), std::tuple(30u, 3u, 5u));
+    game = Play(game, {{0, 40}});
+    EXPECT_EQ(std::tuple(game.phase, game.combo), std::tuple(ARE, 1u));
+    EXPECT_EQ(game.board, Well({"S.........", "Z........I"}));
+    EXPECT_EQ(Play(game, {{0, 24}}).level, 3u);
+    EXPECT_EQ(Play(game, {{0, 25}}).level, 4u);
+}
+
+TEST(Rules, ALineClearScoresRaisesTheGradeAndMeetsTopGradeConditions) {
+    const Board one = Well({"#.........", "##########"});
+    const Board four = Well({"#.........", "##########", "##########", "##########", "##########"});
+    const Board clean = Well({"##########", "##########", "##########", "##########"});
+    const struct {
+        const char* clear;
+        Board board;
+        std::uint32_t rows, level, softDrops, score, grade, frameCount, conditions;
+        std::uint32_t wantScore, wantLevel, wantGrade, wantConditions;
+    } clears[] = {
+        // (ceil(level after / 4) + soft drops) x combo (2 rows - 1) x rows x 4 if all clear;
+        // the grade rises while the score is above its threshold, to ZN only with all three
+        // conditions; a condition needs its level crossed by the counted frame, with the score.
+        // clang-format off
+        {"one row at 2",            one,   1, 2,   0,  0,          0,  0,   0, 1,          3,   0,  0},
+        {"a half row left",         Well({"#####.....", "##########"}), 1, 0, 0, 0, 0, 0, 0, 1, 1, 0, 0},
+        {"four rows at 96, all clear", clean, 4, 96, 10, 0,       0,  0,   0, 3920,       100, 5,  0},
+        {"two rows at 5, all clear", Well({"##########", "##########"}), 2, 5, 3, 0, 0, 0, 0, 120, 7, 0, 0},
+        {"past 998 only to 999",    four,  4, 998, 0,  0,          0,  0,   0, 7028,       999, 6,  0},
+        {"the score stops at its limit", clean, 4, 96, 10, 0xFFFFFF00u, 17, 0, 0, 0xFFFFFFFFu, 100, 17, 0},
+        {"400 is not above 400",    one,   1, 2,   0,  399,        0,  0,   0, 400,        3,   0,  0},
+        {"401 is",                  one,   1, 2,   0,  400,        0,  0,   0, 401,        3,   1,  0},
+        {"several grades at once",  one,   1, 2,   0,  10000,      0,  0,   0, 10001,      3,   7,  0},
+        {"the score alone stops at S9", one, 1, 2, 0,  500000,     16, 0,   0, 500001,     3,   17, 0},
+        {"two conditions are not ZN", one, 1, 2,   0,  130000,     17, 0,   3, 130001,     3,   17, 3},
+        {"all three are",           one,   1, 2,   0,  130000,     17, 0,   7, 130001,     3,   18, 7},
+        {"300 with 12000 in time",  four,  4, 297, 0,  12000-2128, 5,  15299, 0, 12000,    301, 7,  1},
+        {"one point short",         four,  4, 297, 0,  12000-2129, 5,  15299, 0, 11999,    301, 7,  0},
+        {"one frame late",          four,  4, 297, 0,  20000,      5,  15300, 0, 22128,    301, 10, 0},
+        {"already past 300",        four,  4, 300, 0,  20000,      5,  0,   0, 22128,      304, 10, 0},
+        {"500 with 40000 in time",  one,   1, 499, 0,  40000-125,  12, 26999, 1, 40000,    500, 12, 3},
+        {"one frame late",          one,   1, 499, 0,  40000-125,  12, 27000, 1, 40000,    500, 12, 1},
+        {"999 with 126000 in time", one,   1, 998, 0,  126000-250, 17, 48599, 3, 126000,   999, 18, 7},
+        {"one point short",         one,   1, 998, 0,  126000-251, 16, 48599, 3, 125999,   999, 17, 3},
+        // clang-format on
+    };
+    for (const auto& c : clears) {
+        GameState game = In(LINECLEAR, c.board);
+        game.prevPhase = LOCKFLASH;
+        std::tie(game.level, game.softDropFrames, game.score, game.grade, game.frameCount) =
+            std::tie(c.level, c.softDrops, c.score, c.grade, c.frameCount);
+        std::tie(game.topGrade300, game.topGrade500, game.topGrade999) =
+            std::tuple(c.conditions & 1, c.conditions & 2, c.conditions & 4);
+        game.clearedCount = c.rows;
+        for (std::uint32_t row = 0; row < c.rows; ++row) {
+            game.clearedRows[row] = BoardRows - c.rows + row;
+        }
+        game.tick(0);
+        EXPECT_EQ(std::tuple(game.score, game.level, game.grade, Conditions(game)),
+                  std::tuple(c.wantScore, c.wantLevel, c.wantGrade, c.wantConditions))
+            << c.clear;
+    }
+}
+
+TEST(Rules, TheLevelStopsAtEachX99AndAt998AndTheSpeedFollowsIt) {
+    const std::pair<std::uint32_t, std::uint32_t> steps[] = {
+        {0, 1},     {98, 99},   {99, 99},   {100, 101}, {199, 199},
+        {899, 899}, {900, 901}, {997, 998}, {998, 998}, {999, 999}};
+    for (const auto& [before, after] : steps) {
+        GameState game = In(ARE, Well(), LevelStepFrame - 1);
+        game.level = before;
+        EXPECT_EQ(game.tick(0).level, after) << "from " << before;
+    }
+    // Levels 35 to 39 have speed index 2: one threshold is passed per delay frame.
+    GameState game = In(ARE);
+    game.level = 35;
+    const std::vector<std::uint32_t> indexes = {
+        game.tick(0).gravityIndex, game.tick(0).gravityIndex, game.tick(0).gravityIndex};
+    EXPECT_EQ(indexes, (std::vector<std::uint32_t>{1, 2, 2}));
+}
+
+TEST(Rules, PiecesComeFromTheCLibraryGeneratorAvoidingRecentKinds) {
+    for (unsigned seed = 1; seed <= 40; ++seed) {
+        std::srand(seed);
+        std::vector<PieceKind> draws(5000);
+        for (PieceKind& draw : draws) {
+            draw = static_cast<PieceKind>(std::rand() % 7);
+        }
+        // The first two pieces are never Z, S or O; after them a kind among the last four is
+        // drawn again, up to three times.
+        std::size_t used = 0;
+        std::vector<PieceKind> history(4, PieceZ);
+        auto deal = [&](bool opening) {
+            PieceKind kind = draws.at(used++);
+            for (int redraws = 0;
+                 opening ? kind == PieceZ || kind == PieceS || kind == PieceO
+                         : redraws < 3 && std::count(history.begin(), history.end(), kind);
+                 ++redraws) {
+                kind = draws.at(used++);
+            }
+            history.insert(history.begin(), kind);
+            history.pop_back();
+            return kind;
+        };
+        GameState game = GameState::newGame(seed);
+        ASSERT_EQ(game.nextKind, deal(true));
+        for (int pieces = 1; game.phase != GAMEOVER;) {
+            const Phase before = game.phase;
+            game.tick(Down);
+            if (game.phase == ACTIVE && before != ACTIVE) {
+                ASSERT_EQ(game.nextKind, deal(before == READYGO))
+                    << "seed " << seed << ", piece " << ++pieces;
+                ASSERT_EQ(game.pieceHistory, history);
+            }
+        }
+    }
+}
+
+// make soak plays many more games: VELMORA_SOAK_GAMES.
+TEST(Rules, SeededGamesKeepEveryInvariantToTheEnd) {
+    const char* soak = std::getenv("VELMORA_SOAK_GAMES");
+    for (unsigned seed = 1, games = soak ? std::atoi(soak) : 200; seed <= games; ++seed) {
+        Player player{std::mt19937(seed)};
+        GameState game = StartGame(seed, player);
+        for (int frame = 0; game.prevPhase != GAMEOVER; ++frame) {
+            ASSERT_LT(frame, 100000) << "seed " << seed << " never ends";
+            const GameState before = game;
+            const GameState returned = game.tick(player.next(game));
+            const char* broken = BrokenInvariant(before, game, returned);
+            ASSERT_EQ(broken, nullptr) << broken << ", seed " << seed << ", frame " << frame;
+        }
+    }
+}

@@ -1,0 +1,12 @@
+#!/bin/sh
+# Runs a test program in an X server of its own, so that no other test's windows or events
+# reach it. The server picks a free display and names it on the pipe once it accepts clients.
+set -eu
+dir=$(mktemp -d)
+mkfifo "$dir/display"
+Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 1280x1024x24 3>"$dir/display" 2>"$dir/log" &
+trap 'kill $! 2>/dev/null; rm -rf "$dir"' EXIT
+read -r display <"$dir/display" || { cat "$dir/log" >&2; exit 1; }
+status=0
+DISPLAY=:$display "$@" || status=$?
+exit $status

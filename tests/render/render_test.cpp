@@ -1,11 +1,12 @@
 // The picture that RenderFrame draws in a real GL 3.3 core context, read back where the camera
-// puts the board's cells, the pieces, the well frame's bars and the text display's lines; and
-// what the shader loader says, on which stream.
+// puts the well's cells, the pieces, the frame's bars and the text display's lines; and what the
+// shader loader says, on which stream.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <cstring>
 #include <fstream>
+#include <map>
 
 #include "camera.h"
 #include "lifecycle.h"
@@ -16,185 +17,107 @@
 #include "text_display.h"
 
 namespace {
-// The viewport's picture, top row first.
-Picture ReadBack(int width = 960, int height = 720) {
-    Picture picture{width, height, std::vector<unsigned char>(width * height * 3)};
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    for (int y = 0; y < height; ++y) {
-        glReadPixels(0, height - 1 - y, width, 1, GL_RGB, GL_UNSIGNED_BYTE,
-                     &picture.rgb[y * width * 3]);
-    }
+using Rows = std::map<int, std::string>; // rows of the well, "IZSOTLJ" or '.' a cell
+
+// The picture in the viewport, once GL has drawn it without an error.
+Picture ReadBack(int height = 720) {
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    Picture picture{960, height, std::vector<std::uint32_t>(960 * height), true};
+    glReadPixels(0, 0, 960, height, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, picture.pixels.data());
     return picture;
 }
 
-// The frame as a window of the size shows it; GL must raise no error on the way.
-Picture Draw(const GameState& frame, int width = 960, int height = 720) {
-    ResizeViewport(width, height);
+// The frame with the well empty but for the rows, in a window 960 wide.
+Picture Draw(GameState frame, Phase phase, const Rows& rows = {}, int height = 720) {
+    frame.board.fill(NoPiece);
+    for (const auto& [row, cells] : rows) {
+        for (int column = 0; column < 10; ++column) {
+            frame.board[cellIndex(column, row)] = std::string("IZSOTLJ.").find(cells[column]);
+        }
+    }
+    frame.phase = phase;
+    ResizeViewport(960, height);
     PublishSnapshot(frame);
     RenderFrame();
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-    return ReadBack(width, height);
+    return ReadBack(height);
 }
 
-GameState Frame(Phase phase, PieceKind next = NoPiece) {
-    GameState frame;
-    frame.board.fill(NoPiece);
-    frame.phase = phase;
-    frame.activeKind = NoPiece;
-    frame.nextKind = next;
-    return frame;
+TEST(Picture, IsBlackUntilAFrameIsPublished) {
+    Draw({}, ACTIVE, {{20, "OOOOOOOOOO"}});
+    SnapshotReady = false;
+    RenderFrame();
+    const Picture picture = ReadBack();
+    EXPECT_EQ(std::count(picture.pixels.begin(), picture.pixels.end(), 0xff000000), 960 * 720);
 }
 
-struct Cell {
-    char kind;
-    int column, row;
-};
-
-// Every kind, one cell in the hidden row 0 and one in the top right corner of the well.
-const std::vector<Cell> Stack = {{'I', 0, 20}, {'Z', 1, 19}, {'S', 2, 18}, {'O', 4, 18},
-                                 {'T', 5, 16}, {'L', 6, 15}, {'J', 9, 1},  {'T', 5, 0}};
-// T turned once with its box at column 3, row 17: cells (1, 0) (1, 1) (2, 1) (1, 2) of the box.
-const std::vector<Cell> TurnedT = {{'T', 4, 17}, {'T', 4, 18}, {'T', 5, 18}, {'T', 4, 19}};
-// I upright with its box at column 4, row 0: column 2 of the box, rows 0 to 3.
-const std::vector<Cell> UprightI = {{'I', 6, 0}, {'I', 6, 1}, {'I', 6, 2}, {'I', 6, 3}};
-
-struct Scene {
-    const char* phaseName;
-    Phase phase;
-    char active;
-    int column, row, rotation;
-    std::vector<Cell> piece; // where the active piece shows, when it does
-    bool pieceShown;
-    PieceKind next;
-    const char* preview; // its two rows of four cells
-    int width, height;
-};
-
-TEST(Picture, ShowsTheBoardThePiecesAndTheFrameWhereTheCameraPutsThem) {
-    const Scene scenes[] = {
-        {"ACTIVE", ACTIVE, 'T', 3, 17, 1, TurnedT, true, PieceI, "IIII....", 960, 720},
-        {"LOCKFLASH", LOCKFLASH, 'T', 3, 17, 1, TurnedT, true, PieceZ, "ZZ...ZZ.", 960, 720},
-        {"GAMEOVER", GAMEOVER, 'T', 3, 17, 1, TurnedT, true, PieceS, ".SS.SS..", 960, 720},
-        {"READYGO", READYGO, 'T', 3, 17, 1, TurnedT, false, PieceO, ".OO..OO.", 960, 720},
-        {"LINECLEAR", LINECLEAR, 'T', 3, 17, 1, TurnedT, false, PieceT, "TTT..T..", 960, 720},
-        {"ARE", ARE, 'T', 3, 17, 1, TurnedT, false, PieceL, "LLL.L...", 960, 720},
-        {"NONE", NONE, 'T', 3, 17, 1, TurnedT, false, PieceJ, "JJJ...J.", 960, 720},
-        {"ACTIVE", ACTIVE, 'I', 4, 0, 1, UprightI, true, NoPiece, "........", 960, 720},
-        {"ACTIVE", ACTIVE, 'T', 3, 17, 1, TurnedT, true, PieceJ, "JJJ...J.", 960, 540},
-    };
-    for (const Scene& scene : scenes) {
-        GameState frame = Frame(scene.phase, scene.next);
-        frame.activeKind = std::string("IZSOTLJ").find(scene.active);
-        frame.pieceColumn = scene.column;
-        frame.pieceRow = scene.row;
-        frame.pieceRotation = scene.rotation;
-        std::string board(220, '.');
-        for (int row = 1; row <= 20; ++row) {
-            board[row * 11 - 1] = '\n';
-        }
-        for (const Cell& cell : Stack) {
-            frame.board[cellIndex(cell.column, cell.row)] = std::string("IZSOTLJ").find(cell.kind);
-        }
-        for (const auto& cells : {Stack, scene.pieceShown ? scene.piece : std::vector<Cell>{}}) {
-            for (const Cell& cell : cells) {
-                if (cell.row > 0) {
-                    board[(cell.row - 1) * 11 + cell.column] = cell.kind;
-                }
-            }
-        }
-        const Picture picture = Draw(frame, scene.width, scene.height);
-        SCOPED_TRACE(std::string(scene.phaseName) + " at " + std::to_string(scene.width) + " x " +
-                     std::to_string(scene.height));
-        EXPECT_EQ(ReadBoard(picture), board);
-        EXPECT_EQ(ReadPreview(picture), scene.preview);
-        EXPECT_TRUE(FrameBars(picture));
-        EXPECT_EQ(ReadText(picture, -17, -2, 9),
-                  (scene.phaseName + std::string(9, ' ')).substr(0, 9));
-    }
-}
-
-TEST(Picture, AboveTheFrameShowsThePiecesCellInRowZeroUprightButNeverTheBoards) {
-    GameState frame = Frame(ACTIVE);
-    frame.activeKind = PieceI;
-    frame.pieceColumn = 4;
+TEST(Picture, ShowsTheWellThePiecesTheFrameAndTheDisplayWhereTheCameraPutsThem) {
+    // Every kind, both bottom corners, a cell of the hidden row 0 and one under the piece.
+    const Rows stack = {{0, "..T......."},  {1, ".....O...."},  {16, "........L."},
+                        {17, ".....T...."}, {18, "...S......"}, {19, ".Z........"},
+                        {20, "I........J"}};
+    // The piece: T turned once, its box at column 3, row 0: box cells (1, 0), (1, 1), (2, 1), (1,
+    // 2).
+    Rows withPiece = stack;
+    withPiece[1] = "....TT....";
+    withPiece[2] = "....T.....";
+    GameState frame; // and level 0
+    frame.activeKind = PieceT;
+    frame.pieceColumn = 3;
     frame.pieceRotation = 1;
-    frame.board[cellIndex(2, 0)] = PieceT;
-    const Picture picture = Draw(frame);
-    EXPECT_TRUE(Near(picture.at({1.06f, 11.94f, 0}), {250, 167, 85})) << "the top strip";
-    EXPECT_TRUE(Near(picture.at({1.94f, 11.94f, 0}), {153, 5, 5})) << "the top right corner";
-    EXPECT_TRUE(Near(picture.at({-2.5f, 11.94f, 0}), {0, 0, 0}, 0));
-}
-
-TEST(Picture, TheTextDisplayShowsItsLabelsAndFigures) {
-    struct Line {
-        const char* text;
-        float x, y;
+    frame.grade = 18;
+    frame.score = 12345678;
+    frame.frameCount = 7890;
+    frame.gravityIndex = 12;
+    const std::tuple<const char*, float, float> lines[] = {
+        {"NEXT", -6, 13},     {"GRADE", -13, 11}, {"ZN", -10, 10},     {"POINTS", -13, 8},
+        {"12345678", -15, 7}, {"LEVEL", -13, 5},  {"      0", -15, 4}, {"FRAMES", -13, 2},
+        {"   7890", -13, 1},  {"PHASE", -17, -1}, {"INDEX", -17, -4},  {"     12", -17, -5}};
+    const std::tuple<Phase, bool, PieceKind, const char*, const char*, int> scenes[] = {
+        {ACTIVE, true, PieceI, "IIII\n....\n", "ACTIVE   ", 720},
+        {LOCKFLASH, true, PieceZ, "ZZ..\n.ZZ.\n", "LOCKFLASH", 720},
+        {GAMEOVER, true, PieceS, ".SS.\nSS..\n", "GAMEOVER ", 720},
+        {READYGO, false, PieceO, ".OO.\n.OO.\n", "READYGO  ", 720},
+        {LINECLEAR, false, PieceT, "TTT.\n.T..\n", "LINECLEAR", 720},
+        {ARE, false, PieceL, "LLL.\nL...\n", "ARE      ", 720},
+        {ACTIVE, true, PieceJ, "JJJ.\n..J.\n", "ACTIVE   ", 540}, // a wider window
+        {ACTIVE, true, NoPiece, "....\n....\n", "ACTIVE   ", 720},
     };
-    const Line labels[] = {{"NEXT", -6, 13},  {"GRADE", -13, 11}, {"POINTS", -13, 8},
-                           {"LEVEL", -13, 5}, {"FRAMES", -13, 2}, {"PHASE", -17, -1},
-                           {"INDEX", -17, -4}};
-    const Line figures[] = {{"grade", -10, 10},
-                            {"points", -15, 7},
-                            {"level", -15, 4},
-                            {"frames", -13, 1},
-                            {"index", -17, -5}};
-    const struct {
-        std::uint32_t grade, score, level, frames, index;
-        std::string shown[5];
-    } rows[] = {
-        {18, 1234, 56, 7890, 12, {"ZN", "   1234", "     56", "   7890", "     12"}},
-        {0,
-         12345678,
-         0,
-         1234567,
-         4294967295u,
-         {" 9", "12345678", "      0", "1234567", "4294967295"}},
-    };
-    for (const auto& row : rows) {
-        GameState frame = Frame(ACTIVE);
-        frame.grade = row.grade;
-        frame.score = row.score;
-        frame.level = row.level;
-        frame.frameCount = row.frames;
-        frame.gravityIndex = row.index;
-        const Picture picture = Draw(frame);
-        for (const Line& label : labels) {
-            EXPECT_EQ(ReadText(picture, label.x, label.y, std::strlen(label.text)), label.text);
+    for (const auto& [phase, pieceShown, next, preview, name, height] : scenes) {
+        frame.nextKind = next;
+        const Picture picture = Draw(frame, phase, stack, height);
+        SCOPED_TRACE(name);
+        for (int row = 1; row <= 20; ++row) {
+            const Rows& rows = pieceShown ? withPiece : stack;
+            EXPECT_EQ(ReadCells(picture, -5, 11 - row, 10, 1),
+                      (rows.count(row) ? rows.at(row) : "..........") + "\n")
+                << "row " << row;
         }
-        for (int i = 0; i < 5; ++i) {
-            EXPECT_EQ(ReadText(picture, figures[i].x, figures[i].y, row.shown[i].size()),
-                      row.shown[i])
-                << figures[i].text;
+        EXPECT_EQ(ReadCells(picture, -2, 14, 4, 2), preview);
+        EXPECT_TRUE(FrameBars(picture));
+        EXPECT_EQ(ReadText(picture, -17, -2, 9), name);
+        for (const auto& [text, x, y] : lines) {
+            EXPECT_EQ(ReadText(picture, x, y, std::strlen(text)), text);
         }
+        // Above the frame, the piece's cell in row 0, upright: the face's top strip and, at its
+        // right end, the corner square; but never the board's row 0.
+        EXPECT_TRUE(Near(picture.at({-0.94f, 11.94f, 0}), pieceShown ? Rgb(59, 239, 255) : Rgb(0)));
+        EXPECT_TRUE(Near(picture.at({-0.06f, 11.94f, 0}), pieceShown ? Rgb(3, 80, 126) : Rgb(0)));
+        EXPECT_EQ(picture.at({-2.5f, 11.94f, 0}), Rgb(0));
     }
 }
 
 TEST(Picture, TransparentGlyphTexelsShowWhatIsBehindThem) {
-    GameState frame = Frame(ACTIVE);
-    frame.board.fill(PieceO);
-    Draw(frame);
-    // A space, and codes below and above the sheet, which clamp to its transparent edge columns.
+    Draw({}, READYGO, {{1, "OOO......."}});
+    // In front of row 1: a space, and codes below and above the sheet, which clamp to its
+    // transparent edge columns.
     DrawText(" \x01\x7f", -5, 10, 0.5f, 1);
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-    EXPECT_EQ(ReadBoard(ReadBack()).substr(0, 3), "OOO") << "row 1 behind the three glyphs";
+    EXPECT_EQ(ReadCells(ReadBack(), -5, 10, 3, 1), "OOO\n");
 }
 
-TEST(Picture, IsBlackUntilAFrameIsPublished) {
-    GameState frame = Frame(ACTIVE);
-    frame.board.fill(PieceO);
-    Draw(frame);
-    SnapshotReady = false;
-    RenderFrame();
-    const Picture picture = ReadBack();
-    EXPECT_EQ(std::count(picture.rgb.begin(), picture.rgb.end(), 0),
-              static_cast<long>(picture.rgb.size()));
-}
-
-// What GL says of a source that does not compile, cut to the 99 characters that the loader shows.
-std::string CompileLog(GLenum type, const std::string& source) {
+// GL's log of a source that does not compile, cut where the loader cuts it.
+std::string Log(GLenum type, const char* source) {
     const GLuint shader = glCreateShader(type);
-    const char* text = source.c_str();
-    glShaderSource(shader, 1, &text, nullptr);
+    glShaderSource(shader, 1, &source, nullptr);
     glCompileShader(shader);
     char log[100] = {};
     glGetShaderInfoLog(shader, sizeof log, nullptr, log);
@@ -202,61 +125,34 @@ std::string CompileLog(GLenum type, const std::string& source) {
     return log;
 }
 
-TEST(ShaderLoader, ReportsFailedStagesOnStandardErrorAndTheirLogsOnStandardOutput) {
-    const std::string vertexFailed = "\nVertex Shader compilation failed...\n";
-    const std::string fragmentFailed = "\nFragment Shader compilation failed...\n";
-    const std::string linkFailed = "Link failed...\n";
-    // A source is a file of the working directory, or, beginning with '#', a text of its own.
-    const struct {
-        std::string vertex, fragment, err;
-    } rows[] = {
-        {"textured.vert", "textured.frag", ""},
-        {"missing.vert", "textured.frag", vertexFailed + linkFailed},
-        {"textured.vert", "missing.frag", fragmentFailed + linkFailed},
-        {"#version 999\n", "#version 330 core\nout vec4 c;\nvoid main() { c = x; }\n",
-         vertexFailed + fragmentFailed + linkFailed},
-        {"colored.vert", "#version 330 core\nout vec4 c;\nvoid paint() { c = vec4(1); }\n",
-         linkFailed},
-    };
-    const std::string texts[2] = {testing::TempDir() + std::to_string(getpid()) + ".vert",
-                                  testing::TempDir() + std::to_string(getpid()) + ".frag"};
-    for (const auto& row : rows) {
-        std::string paths[2] = {row.vertex, row.fragment}, logs[2];
-        for (int stage = 0; stage < 2; ++stage) {
-            const std::string text = paths[stage][0] == '#' ? paths[stage] : "";
-            logs[stage] = CompileLog(stage == 0 ? GL_VERTEX_SHADER : GL_FRAGMENT_SHADER, text);
-            if (!text.empty()) {
-                std::ofstream(paths[stage] = texts[stage]) << text;
-            }
-        }
-        const ShaderStage stages[2] = {{GL_VERTEX_SHADER, paths[0].c_str()},
-                                       {GL_FRAGMENT_SHADER, paths[1].c_str()}};
-        testing::internal::CaptureStdout();
-        testing::internal::CaptureStderr();
-        EXPECT_NE(LoadShaderProgram(stages), 0u) << "the program's name, whatever failed";
-        const std::string err = testing::internal::GetCapturedStderr();
-        std::string out;
-        for (char c : row.err.find("Fragment") != std::string::npos ? logs[1] : "") {
-            out += std::string(1, c) + "\n";
-        }
-        EXPECT_EQ(err, row.err) << row.vertex << " and " << row.fragment;
-        EXPECT_EQ(testing::internal::GetCapturedStdout(),
-                  (row.err.find("Vertex") != std::string::npos ? logs[0] : "") + out);
+TEST(ShaderLoader, SaysWhatFailedOnStandardErrorWithGlsLogsOnStandardOutput) {
+    // The vertex file is missing; the fragment file's log is longer than the 99 characters shown.
+    const std::string fragment = testing::TempDir() + "velmora" + std::to_string(getpid());
+    std::ofstream(fragment) << "#version 999\n";
+    std::string out = Log(GL_VERTEX_SHADER, "");
+    for (char c : Log(GL_FRAGMENT_SHADER, "#version 999\n")) {
+        out += {c, '\n'}; // one character a line
     }
-    std::remove(texts[0].c_str());
-    std::remove(texts[1].c_str());
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    const ShaderStage stages[2] = {{GL_VERTEX_SHADER, "missing.vert"},
+                                   {GL_FRAGMENT_SHADER, fragment.c_str()}};
+    EXPECT_NE(LoadShaderProgram(stages), 0u) << "the program's name, whatever failed";
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "\nVertex Shader compilation failed...\n"
+                                                      "\nFragment Shader compilation failed...\n"
+                                                      "Link failed...\n");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), out);
+    std::remove(fragment.c_str());
 }
 } // namespace
 
+// One window and GL context for all the tests, opened the program's way, which says why it
+// could not.
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
-    // One window and GL context for all the tests, opened the program's way; listing the tests
-    // needs no display. A failure to open ends the program with a failure and its reason.
-    if (!GTEST_FLAG_GET(list_tests)) {
-        if (!OpenWindow()) {
-            return 1;
-        }
-        CreateRenderObjects();
+    if (!OpenWindow()) {
+        return 1;
     }
+    CreateRenderObjects();
     return RUN_ALL_TESTS();
 }

@@ -4,7 +4,6 @@
 // seconds are read in three slices of 10; the median and the highest slice are reported. The
 // X server's share is shown beside it, since it copies every presented picture. The bench
 // itself only sleeps and taps a key twice a second meanwhile.
-#include "game_session.h"
 #include "observe.h"
 
 #include <cstdio>
@@ -34,13 +33,13 @@ double Seconds(BenchClock::duration span) {
 } // namespace
 
 int main() {
-    GameSession game;
-    if (!game.waitForActive(20s)) {
+    XPlay game(VELMORA_PROGRAM, VELMORA_FOLDER);
+    if (!WaitForActive(game, 20s)) {
         std::fprintf(stderr, "cpu_bench: the game never became steerable\n");
         return 1;
     }
-    const pid_t program = game.process().pid();
-    const pid_t server = ChildNamed("Xvfb");
+    const pid_t program = GameProcess();
+    const pid_t server = ChildNamed(getppid(), "Xvfb");
     const double loadBefore = LoadAverage();
 
     std::vector<Reading> readings{Take(program, server)};
@@ -49,12 +48,14 @@ int main() {
         const auto end = readings.front().when + (slice + 1) * SliceLength;
         while (BenchClock::now() + TapEvery < end) {
             std::this_thread::sleep_for(TapEvery - 64ms);
-            game.tap(Keys[taps++ % 4], 64ms);
+            game.key(Keys[taps % 4], true);
+            std::this_thread::sleep_for(64ms);
+            game.key(Keys[taps++ % 4], false);
         }
         std::this_thread::sleep_until(end);
         readings.push_back(Take(program, server));
     }
-    if (!game.process().running()) {
+    if (game.ended(0s)) {
         std::fprintf(stderr, "cpu_bench: the program ended during the measurement\n");
         return 1;
     }

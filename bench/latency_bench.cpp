@@ -1,7 +1,7 @@
 // Key to screen: how long after a key goes down the first picture that shows its effect is on
 // the screen. The real program, in an X server of its own, is sent D and A in turn through
 // XTest while a piece falls in the middle of the well; after each press the bench looks at the
-// well as fast as the X server answers (shared memory, the well and the frame counter only)
+// window as fast as the X server answers (through shared memory)
 // until the piece stands one column over. The time runs from just before the press to the end
 // of the first look that shows the move, so it includes the wait for the next tick (0 to 16 ms,
 // the presses fall at random moments of the tick), the drawing and presenting of that frame,
@@ -9,7 +9,6 @@
 // and the bench waits for three more frames, so that a tick sees the key up before the next
 // press, then a random 0 to 16 ms. Presses that a stall of the whole machine fell on are
 // reported apart as well (MachineStalls).
-#include "game_session.h"
 #include "observe.h"
 
 #include <algorithm>
@@ -24,28 +23,28 @@ constexpr auto GiveUpAfter = 500ms;
 
 // The leftmost column of the piece when the well shows exactly one piece's four cells of one
 // kind and nothing unrecognised; the board is empty while the first piece falls.
-std::optional<int> PieceColumn(const Picture& picture, const Camera& camera) {
-    int filled = 0;
-    int kind = EmptyCell;
-    int leftmost = WellColumns;
-    for (int row = 1; row <= WellRows; ++row) {
-        for (int column = 0; column < WellColumns; ++column) {
-            const int cell = ReadCellAt(picture, camera, -5.0f + column, 11.0f - row);
-            if (cell == UnknownCell || (cell != EmptyCell && kind != EmptyCell && cell != kind)) {
-                return std::nullopt;
-            }
-            if (cell != EmptyCell) {
-                kind = cell;
-                filled += 1;
-                leftmost = std::min(leftmost, column);
-            }
+std::optional<int> PieceColumn(const Picture& picture) {
+    const std::string well = ReadCells(picture, -5, 10, 10, 20);
+    int leftmost = 10;
+    int cells = 0;
+    char kind = 0;
+    for (std::size_t cell = 0; cell < well.size(); ++cell) {
+        if (well[cell] == '.' || well[cell] == '\n') {
+            continue;
         }
+        if (well[cell] == '?' || (kind != 0 && well[cell] != kind)) {
+            return std::nullopt;
+        }
+        kind = well[cell];
+        cells += 1;
+        leftmost = std::min(leftmost, static_cast<int>(cell % 11));
     }
-    return filled == 4 ? std::optional<int>(leftmost) : std::nullopt;
+    return cells == 4 ? std::optional<int>(leftmost) : std::nullopt;
 }
 
-std::optional<unsigned> Counter(const Picture& picture, const Camera& camera) {
-    return DisplayedNumber(ReadText(picture, camera, -13.0f, 1.0f, 7));
+std::optional<unsigned> Counter(const Picture& picture) {
+    const long frames = ReadFrames(picture);
+    return frames > 0 ? std::optional<unsigned>(frames) : std::nullopt;
 }
 
 double Milliseconds(BenchClock::duration span) {
@@ -59,11 +58,11 @@ struct Sight {
 };
 
 // Looks until the piece and the counter are both readable.
-Sight Steady(WindowRegion& region, const Camera& camera, std::chrono::milliseconds limit) {
+Sight Steady(WindowRegion& region, std::chrono::milliseconds limit) {
     const auto giveUp = BenchClock::now() + limit;
     while (BenchClock::now() < giveUp && region.grab()) {
-        const auto column = PieceColumn(region.picture(), camera);
-        const auto frames = Counter(region.picture(), camera);
+        const auto column = PieceColumn(region.picture());
+        const auto frames = Counter(region.picture());
         if (column && frames) {
             return {true, *column, *frames};
         }
@@ -74,29 +73,26 @@ Sight Steady(WindowRegion& region, const Camera& camera, std::chrono::millisecon
 } // namespace
 
 int main() {
-    GameSession game;
-    if (!game.waitForActive(20s)) {
+    XPlay game(VELMORA_PROGRAM, VELMORA_FOLDER);
+    if (!WaitForActive(game, 20s)) {
         std::fprintf(stderr, "latency_bench: the game never became steerable\n");
         return 1;
     }
-    const WindowSize size = game.windowSize();
-    const Camera camera(size.width, size.height);
-    WindowRegion region(game.x().name(), game.window(), size,
-                        PixelsOf(camera, -13.0f, -9.0f, 5.0f, 11.0f));
+    WindowRegion region(game.x, game.window);
     std::mt19937 random(12345);
     std::uniform_int_distribution<int> tickPhase(0, 15999);
     const double loadBefore = LoadAverage();
     const MachineStalls watch;
 
     // No shift in the piece's first frame: start a few frames in.
-    Sight now = Steady(region, camera, 5s);
+    Sight now = Steady(region, 5s);
     if (!now.seen) {
         std::fprintf(stderr, "latency_bench: no piece to steer\n");
         return 1;
     }
     const unsigned firstFrame = now.frames;
     while (now.seen && now.frames < firstFrame + 3) {
-        now = Steady(region, camera, 1s);
+        now = Steady(region, 1s);
     }
 
     std::vector<double> latencies;
@@ -109,7 +105,7 @@ int main() {
         std::this_thread::sleep_for(std::chrono::microseconds(tickPhase(random)));
 
         const auto pressed = BenchClock::now();
-        game.press(right ? "d" : "a");
+        game.key(right ? "d" : "a", true);
         std::optional<double> latency;
         while (!latency && BenchClock::now() - pressed < GiveUpAfter) {
             const auto lookStart = BenchClock::now();
@@ -118,11 +114,11 @@ int main() {
             }
             const auto seen = BenchClock::now();
             lookTimes.push_back(Milliseconds(seen - lookStart));
-            if (PieceColumn(region.picture(), camera) == target) {
+            if (PieceColumn(region.picture()) == target) {
                 latency = Milliseconds(seen - pressed);
             }
         }
-        game.release(right ? "d" : "a");
+        game.key(right ? "d" : "a", false);
         if (latency) {
             latencies.push_back(*latency);
             if (!watch.stalledWithin(SteadySeconds(pressed), SteadySeconds(BenchClock::now()))) {
@@ -132,10 +128,10 @@ int main() {
             missed += 1;
         }
 
-        const Sight after = Steady(region, camera, 2s);
+        const Sight after = Steady(region, 2s);
         now = after;
         while (now.seen && now.frames < after.frames + 3) {
-            now = Steady(region, camera, 1s);
+            now = Steady(region, 1s);
         }
     }
     if (latencies.empty()) {
@@ -150,7 +146,7 @@ int main() {
     std::printf("key to screen: best %.1f ms, median %.1f ms, 90th percentile %.1f ms, "
                 "worst %.1f ms\n",
                 sorted.front(), Median(sorted), sorted[sorted.size() * 9 / 10], sorted.back());
-    std::printf("one look at the well: median %.2f ms, worst %.2f ms\n", Median(lookTimes),
+    std::printf("one look at the window: median %.2f ms, worst %.2f ms\n", Median(lookTimes),
                 Largest(lookTimes));
     std::printf("whole-machine stalls over 20 ms: %d, the longest %.0f ms%s; %zu presses "
                 "without one\n",

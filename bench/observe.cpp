@@ -1,21 +1,25 @@
 #include "observe.h"
 
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-#include <X11/extensions/XShm.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
 #include <sys/ipc.h>
 #include <sys/resource.h>
 #include <sys/shm.h>
 #include <sys/syscall.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+
+extern char** environ;
 
 namespace {
 
@@ -50,101 +54,125 @@ double CpuSecondsOf(const std::vector<std::string>& fields) {
     return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
-int IgnoreXError(Display*, XErrorEvent*) {
-    return 0;
-}
-
 } // namespace
 
-PixelRect PixelsOf(const Camera& camera, float left, float bottom, float right, float top) {
-    const glm::vec2 topLeft = camera.project({left, top, 0.0f});
-    const glm::vec2 bottomRight = camera.project({right, bottom, 0.0f});
-    const int x = static_cast<int>(std::floor(topLeft.x));
-    const int y = static_cast<int>(std::floor(topLeft.y));
-    return {x, y, static_cast<int>(std::ceil(bottomRight.x)) - x,
-            static_cast<int>(std::ceil(bottomRight.y)) - y};
-}
-
-struct WindowRegion::Connection {
-    Display* display = nullptr;
-    XShmSegmentInfo segment{};
-    XImage* image = nullptr;
-
-    ~Connection() {
-        if (image != nullptr) {
-            XShmDetach(display, &segment);
-            XSync(display, False);
-            image->data = nullptr;
-            XDestroyImage(image);
-            shmdt(segment.shmaddr);
-        }
-        if (display != nullptr) {
-            XCloseDisplay(display);
-        }
-    }
-};
-
-WindowRegion::WindowRegion(const std::string& displayName, WindowId window, WindowSize size,
-                           PixelRect rect)
-    : connection_(std::make_unique<Connection>()), window_(window), rect_(rect) {
-    rect_.x = std::clamp(rect_.x, 0, size.width - 1);
-    rect_.y = std::clamp(rect_.y, 0, size.height - 1);
-    rect_.width = std::clamp(rect_.width, 1, size.width - rect_.x);
-    rect_.height = std::clamp(rect_.height, 1, size.height - rect_.y);
-    picture_.width = size.width;
-    picture_.height = size.height;
-    picture_.rgb.assign(static_cast<std::size_t>(size.width) * size.height * 3, 0);
-
-    XSetErrorHandler(IgnoreXError);
-    Display* display = connection_->display = XOpenDisplay(displayName.c_str());
-    if (display == nullptr) {
-        throw std::runtime_error("cannot open display " + displayName);
-    }
+WindowRegion::WindowRegion(Display* display, Window window) : display_(display), window_(window) {
+    XWindowAttributes size{};
+    XGetWindowAttributes(display, window, &size);
     const int screen = DefaultScreen(display);
-    XImage* image =
-        XShmCreateImage(display, DefaultVisual(display, screen),
-                        static_cast<unsigned>(DefaultDepth(display, screen)), ZPixmap, nullptr,
-                        &connection_->segment, static_cast<unsigned>(rect_.width),
-                        static_cast<unsigned>(rect_.height));
-    if (image == nullptr || image->bits_per_pixel != 32 || image->red_mask != 0xff0000 ||
-        image->green_mask != 0xff00 || image->blue_mask != 0xff) {
+    image_ = XShmCreateImage(display, DefaultVisual(display, screen),
+                             static_cast<unsigned>(DefaultDepth(display, screen)), ZPixmap, nullptr,
+                             &segment_, static_cast<unsigned>(size.width),
+                             static_cast<unsigned>(size.height));
+    if (image_ == nullptr || image_->bits_per_pixel != 32 ||
+        image_->bytes_per_line != 4 * size.width) {
         throw std::runtime_error("the X server's screen is not 24-bit RGB in 32-bit pixels");
     }
-    XShmSegmentInfo& segment = connection_->segment;
-    segment.shmid = shmget(IPC_PRIVATE,
-                           static_cast<std::size_t>(image->bytes_per_line) *
-                               static_cast<std::size_t>(image->height),
-                           IPC_CREAT | 0600);
-    segment.shmaddr = image->data = static_cast<char*>(shmat(segment.shmid, nullptr, 0));
-    segment.readOnly = False;
-    shmctl(segment.shmid, IPC_RMID, nullptr);
-    if (segment.shmaddr == reinterpret_cast<char*>(-1) || !XShmAttach(display, &segment)) {
-        XDestroyImage(image);
+    segment_.shmid = shmget(IPC_PRIVATE,
+                            static_cast<std::size_t>(image_->bytes_per_line) *
+                                static_cast<std::size_t>(image_->height),
+                            IPC_CREAT | 0600);
+    segment_.shmaddr = image_->data = static_cast<char*>(shmat(segment_.shmid, nullptr, 0));
+    segment_.readOnly = False;
+    // Marked for removal at once: it goes with the last detach, even after a crash.
+    shmctl(segment_.shmid, IPC_RMID, nullptr);
+    if (segment_.shmaddr == reinterpret_cast<char*>(-1) || !XShmAttach(display, &segment_)) {
         throw std::runtime_error("cannot share memory with the X server");
     }
-    connection_->image = image;
     XSync(display, False);
+    picture_ = {size.width, size.height,
+                std::vector<std::uint32_t>(static_cast<std::size_t>(size.width) * size.height)};
 }
 
-WindowRegion::~WindowRegion() = default;
+WindowRegion::~WindowRegion() {
+    XShmDetach(display_, &segment_);
+    XSync(display_, False);
+    image_->data = nullptr;
+    XDestroyImage(image_);
+    shmdt(segment_.shmaddr);
+}
 
 bool WindowRegion::grab() {
-    XImage* image = connection_->image;
-    if (!XShmGetImage(connection_->display, window_, image, rect_.x, rect_.y, AllPlanes)) {
+    if (!XShmGetImage(display_, window_, image_, 0, 0, AllPlanes)) {
         return false;
     }
-    for (int y = 0; y < rect_.height; ++y) {
-        const auto* in =
-            reinterpret_cast<const std::uint8_t*>(image->data) + y * image->bytes_per_line;
-        std::uint8_t* out = picture_.rgb.data() +
-                            (static_cast<std::size_t>(rect_.y + y) * picture_.width + rect_.x) * 3;
-        for (int x = 0; x < rect_.width; ++x, in += 4, out += 3) {
-            out[0] = in[2];
-            out[1] = in[1];
-            out[2] = in[0];
+    std::memcpy(picture_.pixels.data(), image_->data, picture_.pixels.size() * 4);
+    return true;
+}
+
+Process::Process(const std::vector<std::string>& arguments, const std::string& stdoutPath,
+                 const std::string& stderrPath) {
+    std::vector<char*> pointers;
+    for (const std::string& argument : arguments) {
+        pointers.push_back(const_cast<char*>(argument.c_str()));
+    }
+    pointers.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1,
+                                     stdoutPath.empty() ? "/dev/null" : stdoutPath.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, stderrPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    if (posix_spawnp(&pid_, pointers[0], &actions, nullptr, pointers.data(), environ) != 0) {
+        pid_ = -1;
+        status_ = 127;
+    }
+    posix_spawn_file_actions_destroy(&actions);
+}
+
+Process::~Process() {
+    if (running()) {
+        signal(SIGKILL);
+        waitForExit(std::chrono::seconds(5));
+    }
+}
+
+bool Process::running() {
+    return !waitForExit(std::chrono::milliseconds(0)).has_value();
+}
+
+void Process::signal(int number) const {
+    if (pid_ > 0 && !status_) {
+        kill(pid_, number);
+    }
+}
+
+std::optional<int> Process::waitForExit(std::chrono::milliseconds limit) {
+    const auto deadline = BenchClock::now() + limit;
+    while (!status_) {
+        int raw = 0;
+        const pid_t result = waitpid(pid_, &raw, WNOHANG);
+        if (result == pid_) {
+            status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+        } else if (BenchClock::now() >= deadline) {
+            break;
+        } else {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
     }
-    return true;
+    return status_;
+}
+
+TemporaryFolder::TemporaryFolder() {
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "velmora-bench-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) {
+        throw std::runtime_error("cannot make a temporary folder");
+    }
+    path_ = pattern;
+}
+
+TemporaryFolder::~TemporaryFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+std::string ReadWholeFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream content;
+    content << file.rdbuf();
+    return content.str();
 }
 
 MachineStalls::MachineStalls()
@@ -187,6 +215,15 @@ double MachineStalls::longestMs() const {
     return longest;
 }
 
+bool WaitForActive(XPlay& game, std::chrono::milliseconds limit) {
+    return game.waitFor(
+        [](const Picture& picture) { return ReadText(picture, -17, -2, 9) == "ACTIVE   "; }, limit);
+}
+
+pid_t GameProcess() {
+    return ChildNamed(getpid(), "velmora");
+}
+
 double SteadySeconds(BenchClock::time_point when) {
     return std::chrono::duration<double>(when.time_since_epoch()).count();
 }
@@ -220,8 +257,8 @@ pid_t ThreadNamed(pid_t process, const std::string& name) {
     return 0;
 }
 
-pid_t ChildNamed(const std::string& name) {
-    const std::string self = std::to_string(getpid());
+pid_t ChildNamed(pid_t parent, const std::string& name) {
+    const std::string self = std::to_string(parent);
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
         const std::string id = entry.path().filename().string();

@@ -1,11 +1,13 @@
-// What the play benchmarks see of the running program, all of it from outside the process: a
-// part of its window read through shared memory as fast as the X server answers, the CPU time
-// the kernel has counted for it and its threads, and the plain figures they print.
+// What the play benchmarks see of the running program, all of it from outside the process: its
+// window read through shared memory as fast as the X server answers, the CPU time the kernel has
+// counted for it and its threads, moments when the whole machine stood still, and the plain
+// figures they print. The program itself is started and read through the end-to-end tests'
+// tests/e2e/x_play.h and tests/e2e/screen.h.
 #pragma once
 
-#include "screen_reader.h"
-#include "x_server.h"
+#include "x_play.h"
 
+#include <X11/extensions/XShm.h>
 #include <sys/types.h>
 
 #include <atomic>
@@ -19,36 +21,24 @@
 
 using BenchClock = std::chrono::steady_clock;
 
-struct PixelRect {
-    int x = 0;
-    int y = 0;
-    int width = 0;
-    int height = 0;
-};
-
-// The window pixels that show the world rectangle from (left, bottom) to (right, top) on the
-// plane z = 0, for the camera of a window of the given size.
-PixelRect PixelsOf(const Camera& camera, float left, float bottom, float right, float top);
-
-// One rectangle of a window, fetched with XShmGetImage on an X connection of its own, into a
-// picture of the whole window's size whose other pixels stay black. A rectangle is a fraction
-// of the window, so a look takes a fraction of the time of a whole screenshot.
+// The window's picture fetched with XShmGetImage: several times quicker than a picture through
+// the X connection's socket, so that a look costs the program being timed little.
 class WindowRegion {
   public:
-    WindowRegion(const std::string& displayName, WindowId window, WindowSize size, PixelRect rect);
+    WindowRegion(Display* display, Window window);
     ~WindowRegion();
     WindowRegion(const WindowRegion&) = delete;
     WindowRegion& operator=(const WindowRegion&) = delete;
 
-    // Fetches the rectangle afresh; false when the window is gone.
+    // Fetches the picture afresh; false when the window is gone.
     bool grab();
     const Picture& picture() const { return picture_; }
 
   private:
-    struct Connection;
-    std::unique_ptr<Connection> connection_;
-    WindowId window_;
-    PixelRect rect_;
+    Display* display_;
+    Window window_;
+    XShmSegmentInfo segment_{};
+    XImage* image_ = nullptr;
     Picture picture_;
 };
 
@@ -84,6 +74,47 @@ class MachineStalls {
     std::thread thread_;
 };
 
+// A helper program of a bench (perf), its standard output and error in files.
+class Process {
+  public:
+    Process(const std::vector<std::string>& arguments, const std::string& stdoutPath,
+            const std::string& stderrPath);
+    ~Process();
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+
+    bool running();
+    void signal(int number) const;
+    // The exit status once it has ended within the time (128 + the signal if one ended it).
+    std::optional<int> waitForExit(std::chrono::milliseconds limit);
+
+  private:
+    pid_t pid_ = -1;
+    std::optional<int> status_;
+};
+
+// A fresh folder under the system's temporary folder, removed with its contents at the end.
+class TemporaryFolder {
+  public:
+    TemporaryFolder();
+    ~TemporaryFolder();
+    TemporaryFolder(const TemporaryFolder&) = delete;
+    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+
+    std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+  private:
+    std::string path_;
+};
+
+std::string ReadWholeFile(const std::string& path);
+
+// Waits until the first piece of the game can be steered (the display shows ACTIVE).
+bool WaitForActive(XPlay& game, std::chrono::milliseconds limit);
+// The game that the XPlay started: a child of this process.
+pid_t GameProcess();
+
+// The steady-clock time in seconds.
 double SteadySeconds(BenchClock::time_point when);
 
 // User plus system time that the kernel has counted for the process or thread (all threads
@@ -93,9 +124,9 @@ double CpuSeconds(pid_t process);
 std::map<std::string, double> CpuSecondsByThread(pid_t process);
 // The id of the first thread of the process with the name, or 0.
 pid_t ThreadNamed(pid_t process, const std::string& name);
-// The process that is a child of this one and carries the name, or 0: the X server that an
-// XServer started.
-pid_t ChildNamed(const std::string& name);
+// A child of the process that carries the name, or 0: the game that an XPlay started is a child
+// of the bench, the X server that tests/private-x.sh started a child of the bench's parent.
+pid_t ChildNamed(pid_t parent, const std::string& name);
 
 // The load average over the last minute, as /proc/loadavg has it.
 double LoadAverage();

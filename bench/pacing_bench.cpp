@@ -12,7 +12,6 @@
 // A stall of the whole machine stops the timer as well (and one of four periods or more makes
 // the timer start its grid afresh, so ticks are lost); windows and gaps that one fell on are
 // reported apart as well (MachineStalls).
-#include "game_session.h"
 #include "observe.h"
 
 #include <algorithm>
@@ -37,7 +36,7 @@ struct CounterReading {
 };
 
 // The first look that reads a whole number off the counter.
-std::optional<CounterReading> ReadCounter(WindowRegion& counter, const Camera& camera) {
+std::optional<CounterReading> ReadCounter(WindowRegion& counter) {
     const auto giveUp = BenchClock::now() + 2s;
     while (BenchClock::now() < giveUp) {
         const auto before = BenchClock::now();
@@ -45,9 +44,10 @@ std::optional<CounterReading> ReadCounter(WindowRegion& counter, const Camera& c
             return std::nullopt;
         }
         const auto after = BenchClock::now();
-        const auto frames = DisplayedNumber(ReadText(counter.picture(), camera, -13.0f, 1.0f, 7));
-        if (frames) {
-            return CounterReading{*frames, SteadySeconds(before + (after - before) / 2)};
+        const long frames = ReadFrames(counter.picture());
+        if (frames > 0) {
+            return CounterReading{static_cast<unsigned>(frames),
+                                  SteadySeconds(before + (after - before) / 2)};
         }
     }
     return std::nullopt;
@@ -87,10 +87,7 @@ TimerTrace ParseTrace(const std::string& path) {
 
 int RunPerf(const std::vector<std::string>& arguments, const TemporaryFolder& folder,
             const std::string& output = "") {
-    ChildOptions options;
-    options.stdoutPath = output;
-    options.stderrPath = folder.file("perf.err");
-    ChildProcess perf(arguments, options);
+    Process perf(arguments, output, folder.file("perf.err"));
     return perf.waitForExit(60s).value_or(-1);
 }
 
@@ -111,14 +108,12 @@ class TickRecorder {
         }
         probed_ = true;
         const std::string thread = std::to_string(timerThread);
-        ChildOptions options;
-        options.stderrPath = folder.file("record.err");
-        recorder_ = std::make_unique<ChildProcess>(
+        recorder_ = std::make_unique<Process>(
             std::vector<std::string>{"perf", "record", "-q", "-k", "CLOCK_MONOTONIC", "-a", "-e",
                                      "probe_velmora:" + event_, "-e", "sched:sched_wakeup",
                                      "--filter", "pid == " + thread, "-o",
                                      folder.file("trace.data")},
-            options);
+            "", folder.file("record.err"));
         // perf opens a buffer on every CPU before it records; give it the time.
         std::this_thread::sleep_for(1500ms);
         if (!recorder_->running()) {
@@ -164,7 +159,7 @@ class TickRecorder {
     const TemporaryFolder& folder_;
     std::string event_;
     bool probed_ = false;
-    std::unique_ptr<ChildProcess> recorder_;
+    std::unique_ptr<Process> recorder_;
 };
 struct WindowFigures {
     std::vector<double> counts;      // ticks per 10 s
@@ -192,20 +187,17 @@ void PrintGaps(const std::string& what, bool traced, const std::vector<double>& 
 } // namespace
 
 int main() {
-    GameSession game;
-    if (!game.waitForActive(20s)) {
+    XPlay game(VELMORA_PROGRAM, VELMORA_FOLDER);
+    if (!WaitForActive(game, 20s)) {
         std::fprintf(stderr, "pacing_bench: the game never became steerable\n");
         return 1;
     }
-    const WindowSize size = game.windowSize();
-    const Camera camera(size.width, size.height);
-    WindowRegion counter(game.x().name(), game.window(), size,
-                         PixelsOf(camera, -13.0f, 1.0f, -6.0f, 2.0f));
+    WindowRegion counter(game.x, game.window);
 
     // SDL names the thread that runs its timers.
-    const pid_t timerThread = ThreadNamed(game.process().pid(), "SDLTimer");
+    const pid_t timerThread = ThreadNamed(GameProcess(), "SDLTimer");
     const TemporaryFolder folder;
-    TickRecorder recorder(ProgramFolder() + "/velmora", timerThread, folder);
+    TickRecorder recorder(VELMORA_PROGRAM, timerThread, folder);
     const double loadBefore = LoadAverage();
     const MachineStalls watch;
 
@@ -215,7 +207,7 @@ int main() {
         if (window > 0) {
             std::this_thread::sleep_until(start + window * WindowLength);
         }
-        const auto reading = ReadCounter(counter, camera);
+        const auto reading = ReadCounter(counter);
         if (!reading) {
             std::fprintf(stderr, "pacing_bench: the frame counter cannot be read\n");
             return 1;

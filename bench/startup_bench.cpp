@@ -1,57 +1,48 @@
 // How long a player waits for the game: from the start of the process to the first picture
 // on the screen that shows a game frame, that is one drawn from the first published snapshot
-// (until then every presented picture is black). Measured from outside, in an X server of the
-// bench's own: the program is started, its window found by its title and its presented
-// picture read back until any pixel is lit. Also the time until the window is mapped at all.
-// Each iteration starts one process and stops it with SIGTERM afterwards. The polling shares
-// the two cores and the X server with the program, so it pauses between looks: the figures are
-// upper bounds, by up to that pause.
+// (until then every presented picture is black). Measured from outside, on an X server of the
+// bench's own (scripts/run-benchmarks.sh runs it through tests/private-x.sh): the program is
+// started, its window found when it is mapped and its presented picture read back through shared
+// memory until the text display's "NEXT" shows. Also the time until the window is mapped at all.
+// Each iteration starts one process and closes its window afterwards. The polling shares the two
+// cores and the X server with the program, so it pauses between looks: the figures are upper
+// bounds, by up to that pause.
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
-#include <csignal>
-#include <string>
 #include <thread>
 
-#include "child_process.h"
-#include "x_server.h"
+#include "observe.h"
 
 namespace {
-constexpr std::chrono::seconds StartDeadline{30};
-constexpr std::chrono::milliseconds PauseBetweenLooks{2};
-
-const std::string ProgramPath = VELMORA_PROGRAM;
-const std::string ProgramFolder = ProgramPath.substr(0, ProgramPath.rfind('/'));
+constexpr auto StartDeadline = 30s;
+constexpr auto PauseBetweenLooks = 2ms;
 
 enum class Milestone { WindowMapped, FirstGameFrame };
 
-bool Reached(XServer& x, WindowId window, Milestone milestone) {
-    if (milestone == Milestone::WindowMapped) {
-        return x.isMapped(window);
-    }
-    const Picture picture = x.takePicture(window);
-    return std::any_of(picture.rgb.begin(), picture.rgb.end(), [](auto value) { return value; });
-}
-
 void MeasureStartUntil(benchmark::State& state, Milestone milestone) {
-    XServer x;
     for (auto _ : state) {
-        const auto start = std::chrono::steady_clock::now();
-        ChildProcess program({ProgramPath}, {ProgramFolder, {"DISPLAY=" + x.name()}, "", ""});
-        WindowId window = NoWindow;
-        bool reached = false;
-        while (!reached && std::chrono::steady_clock::now() - start < StartDeadline &&
-               program.running()) {
-            window = window != NoWindow ? window : x.findWindow("Velmora");
-            reached = window != NoWindow && Reached(x, window, milestone);
+        const auto start = BenchClock::now();
+        XPlay game(VELMORA_PROGRAM, VELMORA_FOLDER);
+        while (game.window == 0 && BenchClock::now() - start < StartDeadline &&
+               !game.ended(PauseBetweenLooks)) {
+            game.picture(); // notices the window being mapped
+        }
+        bool reached = game.window != 0 && milestone == Milestone::WindowMapped;
+        std::unique_ptr<WindowRegion> region;
+        if (game.window != 0 && !reached) {
+            region = std::make_unique<WindowRegion>(game.x, game.window);
+        }
+        while (region && !reached && BenchClock::now() - start < StartDeadline) {
+            reached = region->grab() && ReadText(region->picture(), -6, 13, 4) == "NEXT";
             if (!reached) {
                 std::this_thread::sleep_for(PauseBetweenLooks);
             }
         }
-        const auto end = std::chrono::steady_clock::now();
+        const auto end = BenchClock::now();
 
-        program.signal(SIGTERM);
-        const bool clean = program.waitForExit(std::chrono::seconds(10)) == 0;
+        region.reset();
+        game.close();
+        const bool clean = game.ended(10s) == 0;
         if (!reached || !clean) {
             state.SkipWithError(reached ? "the program did not end cleanly"
                                         : "the program showed nothing");

@@ -1,26 +1,30 @@
 #!/usr/bin/env bash
 # Runs every benchmark of a Release build, then prints one summary table: the median and the
 # worst of each figure, its target and the command behind it. Google Benchmark programs run 15
-# repetitions (worst = the slowest repetition); the play benchmarks start the real program in
-# an X server of their own and print their own median and worst.
+# repetitions (worst = the slowest repetition); the benchmarks that start the real program run
+# each on an X server of its own (tests/private-x.sh, with -noreset), and the play benchmarks
+# print their own median and worst.
 set -euo pipefail
 build_dir=${1:-build-release}
 bench_dir="$build_dir/bench"
+private_x="$(cd "$(dirname "$0")/.." && pwd)/tests/private-x.sh"
 results=$(mktemp -d)
 trap 'rm -rf "$results"' EXIT
 
 google_bench() {
-  local name=$1
+  local name=$1 runner=()
+  [ "$name" = startup_bench ] && runner=("$private_x")
   echo "== $name"
-  (cd "$bench_dir" && "./$name" --benchmark_repetitions=15 --benchmark_display_aggregates_only=true \
-      --benchmark_out="$results/$name.csv" --benchmark_out_format=csv)
+  (cd "$bench_dir" && "${runner[@]}" "./$name" --benchmark_repetitions=15 \
+      --benchmark_display_aggregates_only=true --benchmark_out="$results/$name.csv" \
+      --benchmark_out_format=csv)
 }
 
 play_bench() {
   local name=$1 status
   echo "== $name"
   set +e
-  (cd "$bench_dir" && "./$name") | tee "$results/$name.txt" | grep -v '^result'
+  (cd "$bench_dir" && "$private_x" "./$name") | tee "$results/$name.txt" | grep -v '^result'
   status=${PIPESTATUS[0]}
   set -e
   return "$status"

@@ -1,0 +1,158 @@
+// The picture that RenderFrame draws in a real GL 3.3 core context, read back where the camera
+// puts the well's cells, the pieces, the frame's bars and the text display's lines; and what the
+// shader loader says, on which stream.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <fstream>
+#include <map>
+
+#include "camera.h"
+#include "lifecycle.h"
+#include "renderer.h"
+#include "screen.h"
+#include "shader_program.h"
+#include "snapshot.h"
+#include "text_display.h"
+
+namespace {
+using Rows = std::map<int, std::string>; // rows of the well, "IZSOTLJ" or '.' a cell
+
+// The picture in the viewport, once GL has drawn it without an error.
+Picture ReadBack(int height = 720) {
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    Picture picture{960, height, std::vector<std::uint32_t>(960 * height), true};
+    glReadPixels(0, 0, 960, height, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, picture.pixels.data());
+    return picture;
+}
+
+// The frame with the well empty but for the rows, in a window 960 wide.
+Picture Draw(GameState frame, Phase phase, const Rows& rows = {}, int height = 720) {
+    frame.board.fill(NoPiece);
+    for (const auto& [row, cells] : rows) {
+        for (int column = 0; column < 10; ++column) {
+            frame.board[cellIndex(column, row)] = std::string("IZSOTLJ.").find(cells[column]);
+        }
+    }
+    frame.phase = phase;
+    ResizeViewport(960, height);
+    PublishSnapshot(frame);
+    RenderFrame();
+    return ReadBack(height);
+}
+
+TEST(Picture, IsBlackUntilAFrameIsPublished) {
+    Draw({}, ACTIVE, {{20, "OOOOOOOOOO"}});
+    SnapshotReady = false;
+    RenderFrame();
+    const Picture picture = ReadBack();
+    EXPECT_EQ(std::count(picture.pixels.begin(), picture.pixels.end(), 0xff000000), 960 * 720);
+}
+
+TEST(Picture, ShowsTheWellThePiecesTheFrameAndTheDisplayWhereTheCameraPutsThem) {
+    // Every kind, both bottom corners, a cell of the hidden row 0 and one under the piece.
+    const Rows stack = {{0, "..T......."},  {1, ".....O...."},  {16, "........L."},
+                        {17, ".....T...."}, {18, "...S......"}, {19, ".Z........"},
+                        {20, "I........J"}};
+    // The piece: T turned once, its box at column 3, row 0: box cells (1, 0), (1, 1), (2, 1), (1,
+    // 2).
+    Rows withPiece = stack;
+    withPiece[1] = "....TT....";
+    withPiece[2] = "....T.....";
+    GameState frame; // and level 0
+    frame.activeKind = PieceT;
+    frame.pieceColumn = 3;
+    frame.pieceRotation = 1;
+    frame.grade = 18;
+    frame.score = 12345678;
+    frame.frameCount = 7890;
+    frame.gravityIndex = 12;
+    const std::tuple<const char*, float, float> lines[] = {
+        {"NEXT", -6, 13},     {"GRADE", -13, 11}, {"ZN", -10, 10},     {"POINTS", -13, 8},
+        {"12345678", -15, 7}, {"LEVEL", -13, 5},  {"      0", -15, 4}, {"FRAMES", -13, 2},
+        {"   7890", -13, 1},  {"PHASE", -17, -1}, {"INDEX", -17, -4},  {"     12", -17, -5}};
+    const std::tuple<Phase, bool, PieceKind, const char*, const char*, int> scenes[] = {
+        {ACTIVE, true, PieceI, "IIII\n....\n", "ACTIVE   ", 720},
+        {LOCKFLASH, true, PieceZ, "ZZ..\n.ZZ.\n", "LOCKFLASH", 720},
+        {GAMEOVER, true, PieceS, ".SS.\nSS..\n", "GAMEOVER ", 720},
+        {READYGO, false, PieceO, ".OO.\n.OO.\n", "READYGO  ", 720},
+        {LINECLEAR, false, PieceT, "TTT.\n.T..\n", "LINECLEAR", 720},
+        {ARE, false, PieceL, "LLL.\nL...\n", "ARE      ", 720},
+        {ACTIVE, true, PieceJ, "JJJ.\n..J.\n", "ACTIVE   ", 540}, // a wider window
+        {ACTIVE, true, NoPiece, "....\n....\n", "ACTIVE   ", 720},
+    };
+    for (const auto& [phase, pieceShown, next, preview, name, height] : scenes) {
+        frame.nextKind = next;
+        const Picture picture = Draw(frame, phase, stack, height);
+        SCOPED_TRACE(name);
+        for (int row = 1; row <= 20; ++row) {
+            const Rows& rows = pieceShown ? withPiece : stack;
+            EXPECT_EQ(ReadCells(picture, -5, 11 - row, 10, 1),
+                      (rows.count(row) ? rows.at(row) : "..........") + "\n")
+                << "row " << row;
+        }
+        EXPECT_EQ(ReadCells(picture, -2, 14, 4, 2), preview);
+        EXPECT_TRUE(FrameBars(picture));
+        EXPECT_EQ(ReadText(picture, -17, -2, 9), name);
+        for (const auto& [text, x, y] : lines) {
+            EXPECT_EQ(ReadText(picture, x, y, std::strlen(text)), text);
+        }
+        // Above the frame, the piece's cell in row 0, upright: the face's top strip and, at its
+        // right end, the corner square; but never the board's row 0.
+        EXPECT_TRUE(Near(picture.at({-0.94f, 11.94f, 0}), pieceShown ? Rgb(59, 239, 255) : Rgb(0)));
+        EXPECT_TRUE(Near(picture.at({-0.06f, 11.94f, 0}), pieceShown ? Rgb(3, 80, 126) : Rgb(0)));
+        EXPECT_EQ(picture.at({-2.5f, 11.94f, 0}), Rgb(0));
+    }
+}
+
+TEST(Picture, TransparentGlyphTexelsShowWhatIsBehindThem) {
+    Draw({}, READYGO, {{1, "OOO......."}});
+    // In front of row 1: a space, and codes below and above the sheet, which clamp to its
+    // transparent edge columns.
+    DrawText(" \x01\x7f", -5, 10, 0.5f, 1);
+    EXPECT_EQ(ReadCells(ReadBack(), -5, 10, 3, 1), "OOO\n");
+}
+
+// GL's log of a source that does not compile, cut where the loader cuts it.
+std::string Log(GLenum type, const char* source) {
+    const GLuint shader = glCreateShader(type);
+    glShaderSource(shader, 1, &source, nullptr);
+    glCompileShader(shader);
+    char log[100] = {};
+    glGetShaderInfoLog(shader, sizeof log, nullptr, log);
+    glDeleteShader(shader);
+    return log;
+}
+
+TEST(ShaderLoader, SaysWhatFailedOnStandardErrorWithGlsLogsOnStandardOutput) {
+    // The vertex file is missing; the fragment file's log is longer than the 99 characters shown.
+    const std::string fragment = testing::TempDir() + "velmora" + std::to_string(getpid());
+    std::ofstream(fragment) << "#version 999\n";
+    std::string out = Log(GL_VERTEX_SHADER, "");
+    for (char c : Log(GL_FRAGMENT_SHADER, "#version 999\n")) {
+        out += {c, '\n'}; // one character a line
+    }
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    const ShaderStage stages[2] = {{GL_VERTEX_SHADER, "missing.vert"},
+                                   {GL_FRAGMENT_SHADER, fragment.c_str()}};
+    EXPECT_NE(LoadShaderProgram(stages), 0u) << "the program's name, whatever failed";
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "\nVertex Shader compilation failed...\n"
+                                                      "\nFragment Shader compilation failed...\n"
+                                                      "Link failed...\n");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), out);
+    std::remove(fragment.c_str());
+}
+} // namespace
+
+// One window and GL context for all the tests, opened the program's way, which says why it
+// could not.
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    if (!OpenWindow()) {
+        return 1;
+    }
+    CreateRenderObjects();
+    return RUN_ALL_TESTS();
+}

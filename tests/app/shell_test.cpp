@@ -1,10 +1,9 @@
-// The program's window and its event pump, opened the program's way in an X server of the
-// test's own, with events sent through the media library's own queue.
+// The program's window and its event pump, with events sent through the media library's own
+// queue; built into the render tests' program, which opens the window the program's way.
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -128,23 +127,4 @@ TEST(Shell, AFailedStartSaysWhyAndEndsWithStatusOne) {
         EXPECT_NE(("\n" + said).find("\n" + s.text), std::string::npos)
             << s.environment << ": " << said;
     }
-}
-
-// One window for all the tests, opened and closed the program's way.
-int main(int argc, char** argv) {
-    testing::InitGoogleTest(&argc, argv);
-    if (!OpenWindow()) {
-        return 1;
-    }
-    InitRenderer();
-    const int failed = RUN_ALL_TESTS();
-    ShutDown();
-    // The timer's thread must be gone before the game records are destroyed after main.
-    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
-        if (Slurp(task.path() / "comm").rfind("SDLTimer", 0) == 0) {
-            std::fprintf(stderr, "The timer thread outlived the shutdown\n");
-            return 1;
-        }
-    }
-    return failed;
 }

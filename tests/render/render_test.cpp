@@ -5,11 +5,13 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <map>
 
 #include "camera.h"
 #include "lifecycle.h"
+#include "logic_timer.h"
 #include "renderer.h"
 #include "screen.h"
 #include "shader_program.h"
@@ -147,12 +149,24 @@ TEST(ShaderLoader, SaysWhatFailedOnStandardErrorWithGlsLogsOnStandardOutput) {
 } // namespace
 
 // One window and GL context for all the tests, opened the program's way, which says why it
-// could not.
+// could not; closed the program's way, after which the timer's thread must be gone before the
+// game records are destroyed after main.
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     if (!OpenWindow()) {
         return 1;
     }
     CreateRenderObjects();
-    return RUN_ALL_TESTS();
+    const int failed = RUN_ALL_TESTS();
+    StartLogicTimer();
+    ShutDown();
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+        std::string name;
+        std::getline(std::ifstream(task.path() / "comm"), name);
+        if (name == "SDLTimer") {
+            std::fprintf(stderr, "The timer thread outlived the shutdown\n");
+            return 1;
+        }
+    }
+    return failed;
 }

@@ -11,17 +11,13 @@
 
 #include "game_state.h"
 
-inline bool RowIsFull(const Board& board, int row) {
-    const auto first = board.begin() + row * BoardColumns;
-    return std::find(first, first + BoardColumns, NoPiece) == first + BoardColumns;
-}
-
-// The full rows from the top, which only a line clear may hold, as it lists them.
-inline std::vector<std::uint32_t> FullRows(const GameState& game) {
+// The full rows from the top: only a line clear may hold any, and it lists them.
+inline std::vector<std::uint32_t> FullRows(const Board& board) {
     std::vector<std::uint32_t> rows;
-    for (int row = 0; row < BoardRows; ++row) {
-        if (RowIsFull(game.board, row)) {
-            rows.push_back(static_cast<std::uint32_t>(row));
+    for (std::uint32_t row = 0; row < BoardRows; ++row) {
+        const auto first = board.begin() + row * BoardColumns;
+        if (std::find(first, first + BoardColumns, NoPiece) == first + BoardColumns) {
+            rows.push_back(row);
         }
     }
     return rows;
@@ -50,7 +46,7 @@ inline const char* BrokenInvariant(const GameState& before, const GameState& aft
          "the top grade comes only with its three conditions"},
         {(g.phase == ACTIVE || g.phase == LOCKFLASH) && (g.activeKind >= NoPiece || g.collides()),
          "the piece in play stays inside the well and off the stack"},
-        {FullRows(g) != (g.phase == LINECLEAR ? listed : std::vector<std::uint32_t>{}),
+        {FullRows(g.board) != (g.phase == LINECLEAR ? listed : std::vector<std::uint32_t>{}),
          "full rows exist only in a line clear, which lists them in order"},
         {g.readyTimer >= ReadyFrames || g.flashTimer >= LockFlashFrames ||
              g.clearTimer >= LineClearFrames || g.areTimer >= EntryDelayFrames ||
@@ -132,16 +128,11 @@ struct Player {
     }
 };
 
-// A new game; every other one aims, and odd seeds start at a random level and its speed.
+// A new game; every other one aims, and odd seeds start at a random level, whose speed the
+// first entry delays catch up with.
 inline GameState StartGame(unsigned seed, Player& player) {
     GameState game = GameState::newGame(seed);
     player.aims = seed / 2 % 2 == 1;
-    if (seed % 2 == 1) {
-        game.level = player.random() % (MaxLevel + 1);
-        while (game.gravityIndex + 1 < GravityTable.size() &&
-               game.level >= GravityTable[game.gravityIndex].nextLevel) {
-            ++game.gravityIndex;
-        }
-    }
+    game.level = seed % 2 == 1 ? player.random() % (MaxLevel + 1) : 0;
     return game;
 }

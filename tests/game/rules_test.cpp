@@ -2,6 +2,7 @@
 // phases' lengths, steering, clearing, points, level, grade and the pieces dealt.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <utility>
@@ -216,8 +217,10 @@ TEST(Rules, ALineClearScoresRaisesTheGradeAndMeetsTopGradeConditions) {
 
 TEST(Rules, TheLevelStopsAtEachX99AndAt998AndTheSpeedFollowsIt) {
     const std::pair<std::uint32_t, std::uint32_t> steps[] = {
-        {0, 1},     {98, 99},   {99, 99},   {100, 101}, {199, 199},
-        {899, 899}, {900, 901}, {997, 998}, {998, 998}, {999, 999}};
+        // clang-format off
+        {0, 1}, {98, 99}, {99, 99}, {100, 101}, {199, 199}, {899, 899}, {900, 901}, {997, 998},
+        {998, 998}, {999, 999}};
+    // clang-format on
     for (const auto& [before, after] : steps) {
         GameState game = In(ARE, Well(), LevelStepFrame - 1);
         game.level = before;
@@ -235,33 +238,28 @@ TEST(Rules, PiecesComeFromTheCLibraryGeneratorAvoidingRecentKinds) {
     for (unsigned seed = 1; seed <= 40; ++seed) {
         std::srand(seed);
         std::vector<PieceKind> draws(5000);
-        for (PieceKind& draw : draws) {
-            draw = static_cast<PieceKind>(std::rand() % 7);
-        }
+        std::generate(draws.begin(), draws.end(), [] { return std::rand() % 7; });
         // The first two pieces are never Z, S or O; after them a kind among the last four is
         // drawn again, up to three times.
-        std::size_t used = 0;
+        auto draw = draws.begin();
         std::vector<PieceKind> history(4, PieceZ);
         auto deal = [&](bool opening) {
-            PieceKind kind = draws.at(used++);
-            for (int redraws = 0;
+            PieceKind kind = *draw++;
+            for (int again = 0;
                  opening ? kind == PieceZ || kind == PieceS || kind == PieceO
-                         : redraws < 3 && std::count(history.begin(), history.end(), kind);
-                 ++redraws) {
-                kind = draws.at(used++);
+                         : again < 3 && std::count(history.begin(), history.end(), kind);
+                 ++again) {
+                kind = *draw++;
             }
-            history.insert(history.begin(), kind);
-            history.pop_back();
+            history = {kind, history[0], history[1], history[2]};
             return kind;
         };
         GameState game = GameState::newGame(seed);
         ASSERT_EQ(game.nextKind, deal(true));
-        for (int pieces = 1; game.phase != GAMEOVER;) {
+        while (game.phase != GAMEOVER) {
             const Phase before = game.phase;
-            game.tick(Down);
-            if (game.phase == ACTIVE && before != ACTIVE) {
-                ASSERT_EQ(game.nextKind, deal(before == READYGO))
-                    << "seed " << seed << ", piece " << ++pieces;
+            if (game.tick(Down).phase == ACTIVE && before != ACTIVE) {
+                ASSERT_EQ(game.nextKind, deal(before == READYGO)) << "seed " << seed;
                 ASSERT_EQ(game.pieceHistory, history);
             }
         }

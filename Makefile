@@ -28,19 +28,19 @@ run: build
 test: test-plain test-asan test-tsan
 
 test-plain: build
-	$(WITH_DISPLAY) ctest --test-dir build --no-tests=error --output-on-failure -j $(JOBS)
+	ctest --test-dir build --no-tests=error --output-on-failure -j $(JOBS)
 
 test-asan: deps
 	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=address,undefined -DCMAKE_CXX_FLAGS=-D_GLIBCXX_ASSERTIONS $(CMAKE_FLAGS) >/dev/null
 	cmake --build build-asan -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-		$(WITH_DISPLAY) ctest --test-dir build-asan --no-tests=error --output-on-failure -j $(JOBS) -LE e2e
+		ctest --test-dir build-asan --no-tests=error --output-on-failure -j $(JOBS) -LE e2e
 
 test-tsan: deps
 	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=thread $(CMAKE_FLAGS) >/dev/null
 	cmake --build build-tsan -j $(JOBS) --target $(THREADED_TESTS)
 	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
-		$(WITH_DISPLAY) ctest --test-dir build-tsan --no-tests=error --output-on-failure -L threaded
+		ctest --test-dir build-tsan --no-tests=error --output-on-failure -L threaded
 
 # CPack installs the install rules of packaging/ under the prefix /usr and strips the program.
 package: build

@@ -74,8 +74,16 @@ void PlayThrough(const std::string& command, const std::string& folder, const st
     EXPECT_EQ(game.output(".out").empty(), err.empty()) << "the compile logs, if any";
 }
 
-TEST(Program, PlaysThroughFromItsBuildFolder) {
-    PlayThrough(VELMORA_PROGRAM, VELMORA_FOLDER, "");
+// Installed as a package installs it, the velmora command started from another folder finds
+// its shader files.
+TEST(Program, PlaysThroughInstalled) {
+    const std::string root = testing::TempDir() + "velmora-root" + std::to_string(getpid());
+    ASSERT_EQ(std::system(("DESTDIR=" + root +
+                           " cmake --install " VELMORA_BUILD " --prefix /usr >/dev/null")
+                              .c_str()),
+              0);
+    PlayThrough(root + "/usr/games/velmora", testing::TempDir(), "");
+    std::filesystem::remove_all(root);
 }
 
 TEST(Program, PlaysOnWithBrokenShaderFilesWithoutTheWellFrame) {

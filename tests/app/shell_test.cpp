@@ -59,7 +59,9 @@ TEST(Shell, EachKeyHoldsItsControlUntilItIsReleased) {
         Send(SDL_KEYDOWN, key);
         EXPECT_EQ(HeldControls, Down | control) << SDL_GetKeyName(key);
         Send(SDL_KEYUP, key);
-        EXPECT_EQ(HeldControls, key == SDLK_s ? 0 : Down) << SDL_GetKeyName(key);
+        Send(SDL_KEYUP, key);
+        EXPECT_EQ(HeldControls, key == SDLK_s ? 0 : Down)
+            << SDL_GetKeyName(key) << " released twice";
         Send(SDL_KEYUP, SDLK_s);
     }
     EXPECT_TRUE(Running);

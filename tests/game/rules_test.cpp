@@ -146,9 +146,10 @@ TEST(Rules, ThePieceShiftsTurnsKicksFallsAndDropsAsHeld) {
 }
 
 TEST(Rules, FullRowsScoreThenCollapseAndTheLevelStepsOnEntry) {
-    // A vertical I fills the last cells of rows 17, 19 and 20; row 18 keeps its gap.
+    // A vertical I fills the last cells of rows 17, 19 and 20; row 18 keeps its gap. A block
+    // stands high up, in row 2.
     const Board stack =
-        Well({"S.........", "#########.", "Z.........", "#########.", "#########."});
+        With(Well({"S.........", "#########.", "Z.........", "#########.", "#########."}), 0, 2);
     GameState game = Play(Piece(PieceI, 7, 17, 1, stack), {{Down, 1}, {0, 5}});
     EXPECT_EQ(game.phase, LINECLEAR);
     EXPECT_EQ(game.clearedRows, (std::vector<std::uint32_t>{17, 19, 20, NoClearedRow}));
@@ -156,7 +157,7 @@ TEST(Rules, FullRowsScoreThenCollapseAndTheLevelStepsOnEntry) {
     EXPECT_EQ(std::tuple(game.score, game.level, game.combo), std::tuple(30u, 3u, 5u));
     game = Play(game, {{0, 40}});
     EXPECT_EQ(std::tuple(game.phase, game.combo), std::tuple(ARE, 1u));
-    EXPECT_EQ(game.board, Well({"S.........", "Z........I"}));
+    EXPECT_EQ(game.board, With(Well({"S.........", "Z........I"}), 0, 5));
     EXPECT_EQ(Play(game, {{0, 24}}).level, 3u);
     EXPECT_EQ(Play(game, {{0, 25}}).level, 4u);
 }
@@ -185,7 +186,9 @@ TEST(Rules, ALineClearScoresRaisesTheGradeAndMeetsTopGradeConditions) {
         {"401 is",                  one,   1, 2,   0,  400,        0,  0,   0, 401,        3,   1,  0},
         {"several grades at once",  one,   1, 2,   0,  10000,      0,  0,   0, 10001,      3,   7,  0},
         {"the score alone stops at S9", one, 1, 2, 0,  500000,     16, 0,   0, 500001,     3,   17, 0},
-        {"two conditions are not ZN", one, 1, 2,   0,  130000,     17, 0,   3, 130001,     3,   17, 3},
+        {"300 and 500 are not ZN",  one,   1, 2,   0,  130000,     17, 0,   3, 130001,     3,   17, 3},
+        {"nor 300 and 999",         one,   1, 2,   0,  130000,     17, 0,   5, 130001,     3,   17, 5},
+        {"nor 500 and 999",         one,   1, 2,   0,  130000,     17, 0,   6, 130001,     3,   17, 6},
         {"all three are",           one,   1, 2,   0,  130000,     17, 0,   7, 130001,     3,   18, 7},
         {"300 with 12000 in time",  four,  4, 297, 0,  12000-2128, 5,  15299, 0, 12000,    301, 7,  1},
         {"one point short",         four,  4, 297, 0,  12000-2129, 5,  15299, 0, 11999,    301, 7,  0},

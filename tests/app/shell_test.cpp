@@ -5,7 +5,7 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <string>
 
 #include "camera.h"
@@ -25,12 +25,6 @@ void Send(Uint32 type, SDL_Keycode key = 0, Uint8 windowEvent = 0, int width = 0
     }
     SDL_PushEvent(&event);
     PumpEvents();
-}
-
-std::string Slurp(const std::string& path) {
-    std::stringstream text;
-    text << std::ifstream(path).rdbuf();
-    return text.str();
 }
 
 } // namespace
@@ -125,7 +119,8 @@ TEST(Shell, AFailedStartSaysWhyAndEndsWithStatusOne) {
                          ".out 2>" + outputs + ".err")
                             .c_str());
         EXPECT_EQ(WEXITSTATUS(status), 1) << s.environment;
-        const std::string said = Slurp(outputs + "." + s.stream);
+        std::ifstream output(outputs + "." + s.stream);
+        const std::string said(std::istreambuf_iterator<char>(output), {});
         EXPECT_NE(("\n" + said).find("\n" + s.text), std::string::npos)
             << s.environment << ": " << said;
     }

@@ -71,9 +71,8 @@ inline std::string ReadText(const Picture& picture, float x, float y, int length
             const Rgb seen =
                 picture.at({x + glyph + (texel % 8 + 0.5f) / 8, y + (texel / 8 + 0.5f) / 8, 0});
             for (int cell = 0; cell < GlyphCount; ++cell) {
-                const auto* sheet =
-                    &GlyphSheet.pixels[(texel / 8 * 512 + cell * 8 + texel % 8) * 4];
-                misses[cell] += !Near(seen, Rgb(sheet[0], sheet[1], sheet[2]) * (sheet[3] / 255));
+                const auto* t = &GlyphSheet.pixels[(texel / 8 * 512 + cell * 8 + texel % 8) * 4];
+                misses[cell] += !Near(seen, Rgb(t[0], t[1], t[2]) * (t[3] / 255));
             }
         }
         const auto best = std::min_element(misses.begin(), misses.end());

@@ -29,8 +29,9 @@ std::string Place(std::string well, const std::string& preview, int column, int 
 // Whether the well shows those cells and the piece with its box in the column, as it falls.
 bool Falling(const Picture& picture, const std::string& well, const std::string& preview,
              int column) {
+    const std::string seen = Well(picture);
     for (int row = 0; row <= 10; ++row) {
-        if (Well(picture) == Place(well, preview, column, row)) {
+        if (seen == Place(well, preview, column, row)) {
             return true;
         }
     }

@@ -55,8 +55,8 @@ TEST(Picture, ShowsTheWellThePiecesTheFrameAndTheDisplayWhereTheCameraPutsThem) 
     const Rows stack = {{0, "..T......."},  {1, ".....O...."},  {16, "........L."},
                         {17, ".....T...."}, {18, "...S......"}, {19, ".Z........"},
                         {20, "I........J"}};
-    // The piece: T turned once, its box at column 3, row 0: box cells (1, 0), (1, 1), (2, 1), (1,
-    // 2).
+    // The piece: T turned once, its box at column 3, row 0; its cells (1, 0), (1, 1), (2, 1) and
+    // (1, 2) of the box.
     Rows withPiece = stack;
     withPiece[1] = "....TT....";
     withPiece[2] = "....T.....";
@@ -86,12 +86,12 @@ TEST(Picture, ShowsTheWellThePiecesTheFrameAndTheDisplayWhereTheCameraPutsThem) 
         frame.nextKind = next;
         const Picture picture = Draw(frame, phase, stack, height);
         SCOPED_TRACE(name);
+        const Rows& rows = pieceShown ? withPiece : stack;
+        std::string well; // rows 1 to 20
         for (int row = 1; row <= 20; ++row) {
-            const Rows& rows = pieceShown ? withPiece : stack;
-            EXPECT_EQ(ReadCells(picture, -5, 11 - row, 10, 1),
-                      (rows.count(row) ? rows.at(row) : "..........") + "\n")
-                << "row " << row;
+            well += (rows.count(row) ? rows.at(row) : "..........") + "\n";
         }
+        EXPECT_EQ(ReadCells(picture, -5, 10, 10, 20), well);
         EXPECT_EQ(ReadCells(picture, -2, 14, 4, 2), preview);
         EXPECT_TRUE(FrameBars(picture));
         EXPECT_EQ(ReadText(picture, -17, -2, 9), name);

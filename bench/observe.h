@@ -2,7 +2,7 @@
 // window read through shared memory as fast as the X server answers, the CPU time the kernel has
 // counted for it and its threads, moments when the whole machine stood still, and the plain
 // figures they print. The program itself is started and read through the end-to-end tests'
-// tests/e2e/x_play.h and tests/e2e/screen.h.
+// tests/screen/x_play.h and tests/screen/screen.h.
 #pragma once
 
 #include "x_play.h"

@@ -57,8 +57,8 @@ TEST(Picture, ShowsTheWellThePiecesTheFrameAndTheDisplayWhereTheCameraPutsThem) 
     const Rows stack = {{0, "..T......."},  {1, ".....O...."},  {16, "........L."},
                         {17, ".....T...."}, {18, "...S......"}, {19, ".Z........"},
                         {20, "I........J"}};
-    // The piece: T turned once, its box at column 3, row 0: box cells (1, 0), (1, 1), (2, 1), (1,
-    // 2).
+    // The piece: T turned once, its box at column 3, row 0; its cells (1, 0), (1, 1), (2, 1) and
+    // (1, 2) of the box.
     Rows withPiece = stack;
     withPiece[1] = "....TT....";
     withPiece[2] = "....T.....";
@@ -88,12 +88,12 @@ TEST(Picture, ShowsTheWellThePiecesTheFrameAndTheDisplayWhereTheCameraPutsThem) 
         frame.nextKind = next;
         const Picture picture = Draw(frame, phase, stack, height);
         SCOPED_TRACE(name);
+        const Rows& rows = pieceShown ? withPiece : stack;
+        std::string well; // rows 1 to 20
         for (int row = 1; row <= 20; ++row) {
-            const Rows& rows = pieceShown ? withPiece : stack;
-            EXPECT_EQ(ReadCells(picture, -5, 11 - row, 10, 1),
-                      (rows.count(row) ? rows.at(row) : "..........") + "\n")
-                << "row " << row;
+            well += (rows.count(row) ? rows.at(row) : "..........") + "\n";
         }
+        EXPECT_EQ(ReadCells(picture, -5, 10, 10, 20), well);
         EXPECT_EQ(ReadCells(picture, -2, 14, 4, 2), preview);
         EXPECT_TRUE(FrameBars(picture));
         EXPECT_EQ(ReadText(picture, -17, -2, 9), name);
@@ -105,6 +105,7 @@ TEST(Picture, ShowsTheWellThePiecesTheFrameAndTheDisplayWhereTheCameraPutsThem) 
         EXPECT_TRUE(Near(picture.at({-0.94f, 11.94f, 0}), pieceShown ? Rgb(59, 239, 255) : Rgb(0)));
         EXPECT_TRUE(Near(picture.at({-0.06f, 11.94f, 0}), pieceShown ? Rgb(3, 80, 126) : Rgb(0)));
         EXPECT_EQ(picture.at({-2.5f, 11.94f, 0}), Rgb(0));
+        EXPECT_EQ(ReadCells(picture, -1, 11, 1, 1), "#\n") << "the frame before the piece";
     }
 }
 
@@ -116,7 +117,8 @@ TEST(Picture, TransparentGlyphTexelsShowWhatIsBehindThem) {
     EXPECT_EQ(ReadCells(ReadBack(), -5, 10, 3, 1), "OOO\n");
 }
 
-// GL's log of a source that does not compile, cut where the loader cuts it.
+// GL's log of a source that does not compile, as the loader shows it: cut to 99 characters,
+// and for the fragment stage one character a line.
 std::string Log(GLenum type, const char* source) {
     const GLuint shader = glCreateShader(type);
     glShaderSource(shader, 1, &source, nullptr);
@@ -124,27 +126,35 @@ std::string Log(GLenum type, const char* source) {
     char log[100] = {};
     glGetShaderInfoLog(shader, sizeof log, nullptr, log);
     glDeleteShader(shader);
-    return log;
+    std::string shown;
+    for (const char* c = log; *c != 0; ++c) {
+        shown += type == GL_VERTEX_SHADER ? std::string(1, *c) : std::string{*c, '\n'};
+    }
+    return shown;
+}
+
+// What the loader says of the two files: on standard output, then on standard error.
+std::string Load(const char* vertex, const char* fragment) {
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    const ShaderStage stages[2] = {{GL_VERTEX_SHADER, vertex}, {GL_FRAGMENT_SHADER, fragment}};
+    EXPECT_NE(LoadShaderProgram(stages), 0u) << "the program's name, whatever failed";
+    const std::string err = testing::internal::GetCapturedStderr();
+    return testing::internal::GetCapturedStdout() + "|" + err;
 }
 
 TEST(ShaderLoader, SaysWhatFailedOnStandardErrorWithGlsLogsOnStandardOutput) {
-    // The vertex file is missing; the fragment file's log is longer than the 99 characters shown.
-    const std::string fragment = testing::TempDir() + "velmora" + std::to_string(getpid());
-    std::ofstream(fragment) << "#version 999\n";
-    std::string out = Log(GL_VERTEX_SHADER, "");
-    for (char c : Log(GL_FRAGMENT_SHADER, "#version 999\n")) {
-        out += {c, '\n'}; // one character a line
-    }
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    const ShaderStage stages[2] = {{GL_VERTEX_SHADER, "missing.vert"},
-                                   {GL_FRAGMENT_SHADER, fragment.c_str()}};
-    EXPECT_NE(LoadShaderProgram(stages), 0u) << "the program's name, whatever failed";
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "\nVertex Shader compilation failed...\n"
-                                                      "\nFragment Shader compilation failed...\n"
-                                                      "Link failed...\n");
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), out);
-    std::remove(fragment.c_str());
+    const std::string vertex = "\nVertex Shader compilation failed...\n", link = "Link failed...\n";
+    const std::string fragment = "\nFragment Shader compilation failed...\n";
+    const std::string file = testing::TempDir() + "velmora" + std::to_string(getpid());
+    std::ofstream(file) << "#version 999\n"; // its log is longer than the 99 characters shown
+    EXPECT_EQ(Load("missing.vert", file.c_str()), Log(GL_VERTEX_SHADER, "") +
+                                                      Log(GL_FRAGMENT_SHADER, "#version 999\n") +
+                                                      "|" + vertex + fragment + link);
+    // The fragment stage starts from an empty source, not from the vertex stage's.
+    EXPECT_EQ(Load("textured.vert", "missing.frag"),
+              Log(GL_FRAGMENT_SHADER, "") + "|" + fragment + link);
+    std::remove(file.c_str());
 }
 } // namespace
 

@@ -71,9 +71,8 @@ inline std::string ReadText(const Picture& picture, float x, float y, int length
             const Rgb seen =
                 picture.at({x + glyph + (texel % 8 + 0.5f) / 8, y + (texel / 8 + 0.5f) / 8, 0});
             for (int cell = 0; cell < GlyphCount; ++cell) {
-                const auto* sheet =
-                    &GlyphSheet.pixels[(texel / 8 * 512 + cell * 8 + texel % 8) * 4];
-                misses[cell] += !Near(seen, Rgb(sheet[0], sheet[1], sheet[2]) * (sheet[3] / 255));
+                const auto* t = &GlyphSheet.pixels[(texel / 8 * 512 + cell * 8 + texel % 8) * 4];
+                misses[cell] += !Near(seen, Rgb(t[0], t[1], t[2]) * (t[3] / 255));
             }
         }
         const auto best = std::min_element(misses.begin(), misses.end());
@@ -87,10 +86,19 @@ inline long ReadFrames(const Picture& picture) {
     return std::atol(ReadText(picture, -13, 1, 7).c_str());
 }
 
-// Whether each bar of the well frame (x -5.75..5.75, y -9.75..11.75, 0.75 wide) is grey where
-// it belongs, between black outside and the empty well inside.
+// Whether each bar of the well frame (x -5.75..5.75, y -9.75..11.75, 0.75 wide, at z 0.1) is grey
+// where it belongs, between black outside and the empty well inside, and its outer corners are
+// square: black just beyond either edge.
 inline bool FrameBars(const Picture& picture) {
-    return ReadCells(picture, -6.5f, 0, 3, 1) + ReadCells(picture, 4, -4, 3, 1) +
-               ReadCells(picture, 2, 12, 1, 3) + ReadCells(picture, -3, -9, 1, 3) ==
-           ".#.\n.#.\n.\n#\n.\n.\n#\n.\n";
+    bool square = true;
+    for (const glm::vec3 corner :
+         {glm::vec3(-5.75f, 11.75f, 0.1f), glm::vec3(5.75f, 11.75f, 0.1f),
+          glm::vec3(-5.75f, -9.75f, 0.1f), glm::vec3(5.75f, -9.75f, 0.1f)}) {
+        const glm::vec3 out = glm::sign(corner) * 0.1f;
+        square = square && picture.at(corner + out * glm::vec3(1, -1, 0)) == Rgb(0) &&
+                 picture.at(corner + out * glm::vec3(-1, 1, 0)) == Rgb(0);
+    }
+    return square && ReadCells(picture, -6.5f, 0, 3, 1) + ReadCells(picture, 4, -4, 3, 1) +
+                             ReadCells(picture, 2, 12, 1, 3) + ReadCells(picture, -3, -9, 1, 3) ==
+                         ".#.\n.#.\n.\n#\n.\n.\n#\n.\n";
 }

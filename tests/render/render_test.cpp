@@ -1,6 +1,5 @@
 // The picture that RenderFrame draws in a real GL 3.3 core context, read back where the camera
-// puts the well's cells, the pieces, the frame's bars and the text display's lines; and what the
-// shader loader says, on which stream.
+// puts the well's cells, the pieces, the frame's bars and the text display's lines.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -117,45 +116,6 @@ TEST(Picture, TransparentGlyphTexelsShowWhatIsBehindThem) {
     EXPECT_EQ(ReadCells(ReadBack(), -5, 10, 3, 1), "OOO\n");
 }
 
-// GL's log of a source that does not compile, as the loader shows it: cut to 99 characters,
-// and for the fragment stage one character a line.
-std::string Log(GLenum type, const char* source) {
-    const GLuint shader = glCreateShader(type);
-    glShaderSource(shader, 1, &source, nullptr);
-    glCompileShader(shader);
-    char log[100] = {};
-    glGetShaderInfoLog(shader, sizeof log, nullptr, log);
-    glDeleteShader(shader);
-    std::string shown;
-    for (const char* c = log; *c != 0; ++c) {
-        shown += type == GL_VERTEX_SHADER ? std::string(1, *c) : std::string{*c, '\n'};
-    }
-    return shown;
-}
-
-// What the loader says of the two files: on standard output, then on standard error.
-std::string Load(const char* vertex, const char* fragment) {
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    const ShaderStage stages[2] = {{GL_VERTEX_SHADER, vertex}, {GL_FRAGMENT_SHADER, fragment}};
-    EXPECT_NE(LoadShaderProgram(stages), 0u) << "the program's name, whatever failed";
-    const std::string err = testing::internal::GetCapturedStderr();
-    return testing::internal::GetCapturedStdout() + "|" + err;
-}
-
-TEST(ShaderLoader, SaysWhatFailedOnStandardErrorWithGlsLogsOnStandardOutput) {
-    const std::string vertex = "\nVertex Shader compilation failed...\n", link = "Link failed...\n";
-    const std::string fragment = "\nFragment Shader compilation failed...\n";
-    const std::string file = testing::TempDir() + "velmora" + std::to_string(getpid());
-    std::ofstream(file) << "#version 999\n"; // its log is longer than the 99 characters shown
-    EXPECT_EQ(Load("missing.vert", file.c_str()), Log(GL_VERTEX_SHADER, "") +
-                                                      Log(GL_FRAGMENT_SHADER, "#version 999\n") +
-                                                      "|" + vertex + fragment + link);
-    // The fragment stage starts from an empty source, not from the vertex stage's.
-    EXPECT_EQ(Load("textured.vert", "missing.frag"),
-              Log(GL_FRAGMENT_SHADER, "") + "|" + fragment + link);
-    std::remove(file.c_str());
-}
 } // namespace
 
 // One window and GL context for all the tests, opened the program's way, which says why it

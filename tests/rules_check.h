@@ -3,7 +3,6 @@
 #pragma once
 
 #include <algorithm>
-#include <limits>
 #include <random>
 #include <tuple>
 #include <utility>
@@ -11,25 +10,22 @@
 
 #include "game_state.h"
 
-// The full rows from the top: only a line clear may hold any, and it lists them.
-inline std::vector<std::uint32_t> FullRows(const Board& board) {
-    std::vector<std::uint32_t> rows;
-    for (std::uint32_t row = 0; row < BoardRows; ++row) {
-        const auto first = board.begin() + row * BoardColumns;
-        if (std::find(first, first + BoardColumns, NoPiece) == first + BoardColumns) {
-            rows.push_back(row);
-        }
-    }
-    return rows;
-}
-
 // The first rule that the frame from `before` to `after` broke, or nullptr; `returned` is the
 // copy that tick handed back.
 inline const char* BrokenInvariant(const GameState& before, const GameState& after,
                                    const GameState& returned) {
     const GameState& g = after;
-    const std::vector<std::uint32_t> listed(g.clearedRows.begin(),
-                                            g.clearedRows.begin() + std::min(g.clearedCount, 4u));
+    // Full rows exist only in a line clear, which lists them from the top.
+    std::vector<std::uint32_t> full, listed;
+    for (std::uint32_t row = 0; row < BoardRows; ++row) {
+        const auto first = g.board.begin() + row * BoardColumns;
+        if (std::find(first, first + BoardColumns, NoPiece) == first + BoardColumns) {
+            full.push_back(row);
+        }
+    }
+    if (g.phase == LINECLEAR) {
+        listed.assign(g.clearedRows.begin(), g.clearedRows.begin() + std::min(g.clearedCount, 4u));
+    }
     GameState unchanged = before;
     std::tie(unchanged.rotateHeld, unchanged.prevPhase, unchanged.prevControls) =
         std::tie(g.rotateHeld, g.prevPhase, g.prevControls);
@@ -46,8 +42,7 @@ inline const char* BrokenInvariant(const GameState& before, const GameState& aft
          "the top grade comes only with its three conditions"},
         {(g.phase == ACTIVE || g.phase == LOCKFLASH) && (g.activeKind >= NoPiece || g.collides()),
          "the piece in play stays inside the well and off the stack"},
-        {FullRows(g.board) != (g.phase == LINECLEAR ? listed : std::vector<std::uint32_t>{}),
-         "full rows exist only in a line clear, which lists them in order"},
+        {full != listed, "full rows exist only in a line clear, which lists them in order"},
         {g.readyTimer >= ReadyFrames || g.flashTimer >= LockFlashFrames ||
              g.clearTimer >= LineClearFrames || g.areTimer >= EntryDelayFrames ||
              g.lockDelay >= LockDelayFrames || g.gravityAccum >= GravityOneRow,
@@ -58,52 +53,33 @@ inline const char* BrokenInvariant(const GameState& before, const GameState& aft
          "every frame outside READYGO and GAMEOVER is counted"},
         {before.phase == GAMEOVER && g != unchanged, "a finished game never changes"},
     };
-    for (const auto& [broken, rule] : rules) {
-        if (broken) {
-            return rule;
-        }
-    }
-    return nullptr;
+    const auto broken =
+        std::find_if(std::begin(rules), std::end(rules), [](auto& r) { return r.first; });
+    return broken == std::end(rules) ? nullptr : broken->second;
 }
 
-// Holds random controls, or aims each piece at the lowest place it finds and steers it there.
+// Holds random controls, or steers each piece to the deepest place it can fall to from the top.
 struct Player {
     std::mt19937 random;
     bool aims = false;
     InputBits held = 0;
-    unsigned framesLeft = 0;
-    unsigned aimedRotation = 0;
+    unsigned framesLeft = 0, aimedRotation = 0;
     int aimedColumn = 0;
 
-    // Tries every rotation and column from the top: deep is good, a cell left open under the
-    // piece is bad.
     void aim(const GameState& game) {
-        int best = std::numeric_limits<int>::min();
+        int deepest = -1;
         for (unsigned rotation = 0; rotation < 4; ++rotation) {
             for (int column = -2; column < BoardColumns; ++column) {
                 GameState trial = game;
                 std::tie(trial.pieceRotation, trial.pieceColumn, trial.pieceRow) =
                     std::tuple(rotation, column, EntryRow);
-                if (trial.collides()) {
-                    continue;
-                }
                 while (!trial.collides()) {
                     ++trial.pieceRow;
                 }
-                int value = trial.pieceRow * 4 + static_cast<int>(random() % 4);
-                const auto& shape = pieceShape(trial.activeKind, rotation);
-                for (int cell = 0; cell < 4; ++cell) {
-                    const int row = trial.pieceRow - 1 + shape[4 + cell];
-                    trial.board[cellIndex(column + shape[cell], row)] = trial.activeKind;
-                }
-                for (int cell = 0; cell < 4; ++cell) {
-                    const int below = trial.pieceRow + shape[4 + cell];
-                    const std::size_t at = cellIndex(column + shape[cell], below);
-                    value -= below < BoardRows && trial.board[at] == NoPiece ? 12 : 0;
-                }
-                if (value > best) {
-                    std::tie(best, aimedRotation, aimedColumn) =
-                        std::tuple(value, rotation, column);
+                const int depth = trial.pieceRow * 4 + static_cast<int>(random() % 4);
+                if (trial.pieceRow > EntryRow && depth > deepest) {
+                    std::tie(deepest, aimedRotation, aimedColumn) =
+                        std::tuple(depth, rotation, column);
                 }
             }
         }

@@ -58,57 +58,24 @@ inline const char* BrokenInvariant(const GameState& before, const GameState& aft
     return broken == std::end(rules) ? nullptr : broken->second;
 }
 
-// Holds random controls, or steers each piece to the deepest place it can fall to from the top.
+// Holds random controls, now and then with unnamed bits too, each for up to 24 frames.
 struct Player {
     std::mt19937 random;
-    bool aims = false;
     InputBits held = 0;
-    unsigned framesLeft = 0, aimedRotation = 0;
-    int aimedColumn = 0;
+    unsigned framesLeft = 0;
 
-    void aim(const GameState& game) {
-        int deepest = -1;
-        for (unsigned rotation = 0; rotation < 4; ++rotation) {
-            for (int column = -2; column < BoardColumns; ++column) {
-                GameState trial = game;
-                std::tie(trial.pieceRotation, trial.pieceColumn, trial.pieceRow) =
-                    std::tuple(rotation, column, EntryRow);
-                while (!trial.collides()) {
-                    ++trial.pieceRow;
-                }
-                const int depth = trial.pieceRow * 4 + static_cast<int>(random() % 4);
-                if (trial.pieceRow > EntryRow && depth > deepest) {
-                    std::tie(deepest, aimedRotation, aimedColumn) =
-                        std::tuple(depth, rotation, column);
-                }
-            }
-        }
-    }
-    InputBits next(const GameState& game) {
-        if (game.phase == ACTIVE && game.prevPhase != ACTIVE) {
-            aim(game);
-        }
-        if (framesLeft == 0 && (!aims || random() % 64 == 0)) {
+    InputBits next() {
+        if (framesLeft-- == 0) {
             held = random() % 8 == 0 ? InputBits(random()) : InputBits(random() % 256);
-            framesLeft = 1 + random() % 24;
+            framesLeft = random() % 24;
         }
-        if (framesLeft > 0) {
-            --framesLeft;
-            return held;
-        }
-        const InputBits step = game.pieceRotation != aimedRotation ? RotateCcw
-                               : game.pieceColumn < aimedColumn    ? Right
-                               : game.pieceColumn > aimedColumn    ? Left
-                                                                   : Down;
-        return step == Down || (game.prevControls & step) == 0 ? step : 0;
+        return held;
     }
 };
 
-// A new game; every other one aims, and odd seeds start at a random level, whose speed the
-// first entry delays catch up with.
+// A new game; odd seeds start at a random level, whose speed the first entry delays catch up with.
 inline GameState StartGame(unsigned seed, Player& player) {
     GameState game = GameState::newGame(seed);
-    player.aims = seed / 2 % 2 == 1;
     game.level = seed % 2 == 1 ? player.random() % (MaxLevel + 1) : 0;
     return game;
 }

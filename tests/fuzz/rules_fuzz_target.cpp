@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     for (int frame = 0; frame < 2000 && game.prevPhase != GAMEOVER; ++frame) {
         const std::uint32_t byte = next();
-        const InputBits controls = byte == 0xFF ? player.next(game) : byte;
+        const InputBits controls = byte == 0xFF ? player.next() : byte;
         const GameState before = game;
         const GameState returned = game.tick(controls);
         if (const char* broken = BrokenInvariant(before, game, returned)) {

@@ -29,15 +29,6 @@ void Send(Uint32 type, SDL_Keycode key = 0, Uint8 windowEvent = 0, int width = 0
 
 } // namespace
 
-TEST(Shell, TheWindowIsTheGamesWithACoreProfileContext) {
-    int width = 0, height = 0, profile = 0;
-    SDL_GetWindowSize(Window, &width, &height);
-    glGetIntegerv(GL_CONTEXT_PROFILE_MASK, &profile);
-    EXPECT_STREQ(SDL_GetWindowTitle(Window), "Velmora");
-    EXPECT_EQ(std::tuple(width, height, SDL_GetWindowFlags(Window) & SDL_WINDOW_RESIZABLE, profile),
-              std::tuple(960, 720, Uint32{SDL_WINDOW_RESIZABLE}, GL_CONTEXT_CORE_PROFILE_BIT));
-}
-
 TEST(Shell, EachKeyHoldsItsControlUntilItIsReleased) {
     const std::pair<SDL_Keycode, InputBits> keys[] = {
         {SDLK_w, Up},        {SDLK_d, Right},    {SDLK_s, Down},       {SDLK_a, Left},
@@ -99,25 +90,21 @@ TEST(Shell, AResizeSetsTheViewportAndTheAspectAndCloseEndsTheRun) {
 
 TEST(Shell, AFailedStartSaysWhyAndEndsWithStatusOne) {
     const std::string outputs = testing::TempDir() + "velmora_start";
-    const struct {
-        const char* environment;
-        const char* stream;
-        std::string text;
-    } starts[] = {
+    const std::tuple<const char*, const char*, std::string> starts[] = {
         {"SDL_VIDEODRIVER=nonexistent", "out", "Unable to initialize SDL: "},
         // The media library falls back to its off-screen driver, which GLEW cannot load from.
         {"-u DISPLAY -u WAYLAND_DISPLAY", "err",
          std::string("Error: ") + (const char*)glewGetErrorString(GLEW_ERROR_NO_GLX_DISPLAY)},
     };
-    for (const auto& s : starts) {
+    for (const auto& [environment, stream, text] : starts) {
         const int status =
-            std::system(("env " + std::string(s.environment) + " " VELMORA_PROGRAM " >" + outputs +
+            std::system(("env " + std::string(environment) + " " VELMORA_PROGRAM " >" + outputs +
                          ".out 2>" + outputs + ".err")
                             .c_str());
-        EXPECT_EQ(WEXITSTATUS(status), 1) << s.environment;
-        std::ifstream output(outputs + "." + s.stream);
+        EXPECT_EQ(WEXITSTATUS(status), 1) << environment;
+        std::ifstream output(outputs + "." + stream);
         const std::string said(std::istreambuf_iterator<char>(output), {});
-        EXPECT_NE(("\n" + said).find("\n" + s.text), std::string::npos)
-            << s.environment << ": " << said;
+        EXPECT_NE(("\n" + said).find("\n" + text), std::string::npos)
+            << environment << ": " << said;
     }
 }

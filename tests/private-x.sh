@@ -7,6 +7,4 @@ mkfifo "$dir/display"
 Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 1280x1024x24 3>"$dir/display" 2>"$dir/log" &
 trap 'kill $! 2>/dev/null; rm -rf "$dir"' EXIT
 read -r display <"$dir/display" || { cat "$dir/log" >&2; exit 1; }
-status=0
-DISPLAY=:$display "$@" || status=$?
-exit $status
+DISPLAY=:$display "$@"

@@ -32,12 +32,11 @@ inline const char* BrokenInvariant(const GameState& before, const GameState& aft
     const bool counted = before.phase != READYGO && before.phase != GAMEOVER;
     const std::pair<bool, const char*> rules[] = {
         {returned != after, "tick returns the record after the frame"},
-        {std::any_of(g.board.begin(), g.board.end(), [](PieceKind c) { return c > NoPiece; }),
-         "every cell holds a kind 0 to 7"},
+        {std::any_of(g.board.begin(), g.board.end(), [](PieceKind c) { return c > NoPiece; }) ||
+             g.level > MaxLevel || g.gravityIndex >= GravityTable.size() || g.grade > TopGrade,
+         "cells, level, speed index and grade stay in range"},
         {g.clearedRows.size() != ListLength || g.pieceHistory.size() != ListLength,
          "both lists keep four entries"},
-        {g.level > MaxLevel || g.gravityIndex >= GravityTable.size() || g.grade > TopGrade,
-         "level, speed index and grade stay in range"},
         {g.grade == TopGrade && !(g.topGrade300 && g.topGrade500 && g.topGrade999),
          "the top grade comes only with its three conditions"},
         {(g.phase == ACTIVE || g.phase == LOCKFLASH) && (g.activeKind >= NoPiece || g.collides()),

@@ -14,20 +14,17 @@
 #include "logic_timer.h"
 #include "renderer.h"
 
-namespace {
-
-void Send(Uint32 type, SDL_Keycode key = 0, Uint8 windowEvent = 0, int width = 0, int height = 0) {
+// Puts the event on the media library's queue and has the pump take it off.
+static void Send(Uint32 type, SDL_Keycode key = 0, Uint8 change = 0, int w = 0, int h = 0) {
     SDL_Event event{};
     event.type = type;
     event.key.keysym.sym = key;
     if (type == SDL_WINDOWEVENT) {
-        event.window = {type, 0, SDL_GetWindowID(Window), windowEvent, 0, 0, 0, width, height};
+        event.window = {type, 0, SDL_GetWindowID(Window), change, 0, 0, 0, w, h};
     }
     SDL_PushEvent(&event);
     PumpEvents();
 }
-
-} // namespace
 
 TEST(Shell, EachKeyHoldsItsControlUntilItIsReleased) {
     const std::pair<SDL_Keycode, InputBits> keys[] = {
@@ -69,10 +66,9 @@ TEST(Shell, SomeWindowEventsRedrawTheBackBuffer) {
 TEST(Shell, AResizeSetsTheViewportAndTheAspectAndCloseEndsTheRun) {
     // 1 / tan(22.5 degrees): the vertical scale of a 45-degree field of view.
     const float scale = 2.4142136f;
-    for (const auto& [width, height, aspect] : {std::tuple{1280, 720, 16 / 9.0f},
-                                                {0, 0, 16 / 9.0f},
-                                                {300, 600, 0.5f},
-                                                {960, 720, 4 / 3.0f}}) {
+    const std::tuple<int, int, float> sizes[] = {
+        {1280, 720, 16 / 9.0f}, {0, 0, 16 / 9.0f}, {300, 600, 0.5f}, {960, 720, 4 / 3.0f}};
+    for (const auto& [width, height, aspect] : sizes) {
         Send(SDL_WINDOWEVENT, 0, SDL_WINDOWEVENT_RESIZED, width, height);
         GLint viewport[4] = {};
         glGetIntegerv(GL_VIEWPORT, viewport);

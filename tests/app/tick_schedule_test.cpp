@@ -8,27 +8,23 @@
 #include "tick_schedule.h"
 
 TEST(TickSchedule, EachTickWaitsForTheNextDeadlineOfAFixedSixteenMillisecondGrid) {
-    const struct {
-        const char* course;
-        std::vector<double> wakeUps; // milliseconds on a microsecond counter
-        std::vector<std::uint32_t> waits;
-    } courses[] = {
-        {"on time, 16 ms apart", {1000, 1016, 1032}, {16, 16, 16}},
-        {"a late wake-up shortens only the next wait", {0, 16, 42, 48}, {16, 16, 6, 16}},
-        {"a wait is rounded up, never short", {0, 15.5}, {16, 17}},
-        {"a tick more than a period late is followed at once", {0, 40, 41, 48}, {16, 1, 7, 16}},
-        {"a stall of over four periods starts the grid afresh",
-         {0, 16, 200, 216},
-         {16, 16, 16, 16}},
-        {"four periods late still catches up", {0, 16, 96, 97}, {16, 16, 1, 1}},
-    };
-    for (const auto& c : courses) {
+    using Ms = std::vector<double>; // wake-ups on a microsecond counter, then the waits answered
+    const std::tuple<const char*, Ms, Ms> courses[] = {
+        // clang-format off
+        {"on time, 16 ms apart",                               {1000, 1016, 1032}, {16, 16, 16}},
+        {"a late wake-up shortens only the next wait",         {0, 16, 42, 48},    {16, 16, 6, 16}},
+        {"a wait is rounded up, never short",                  {0, 15.5},          {16, 17}},
+        {"a tick more than a period late is followed at once", {0, 40, 41, 48},    {16, 1, 7, 16}},
+        {"a stall of over four periods starts the grid afresh", {0, 16, 200, 216}, {16, 16, 16, 16}},
+        {"four periods late still catches up",                 {0, 16, 96, 97},    {16, 16, 1, 1}}};
+    // clang-format on
+    for (const auto& [course, wakeUps, waits] : courses) {
         TickSchedule schedule{1'000'000};
-        std::vector<std::uint32_t> waits;
-        for (double ms : c.wakeUps) {
-            waits.push_back(NextTickDelay(schedule, static_cast<std::uint64_t>(ms * 1000)));
+        Ms answered;
+        for (double ms : wakeUps) {
+            answered.push_back(NextTickDelay(schedule, static_cast<std::uint64_t>(ms * 1000)));
         }
-        EXPECT_EQ(waits, c.waits) << c.course;
+        EXPECT_EQ(answered, waits) << course;
     }
 }
 

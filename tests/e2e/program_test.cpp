@@ -7,18 +7,17 @@
 
 #include "x_play.h"
 
-namespace {
-bool InPhase(const Picture& picture, const std::string& phase) {
+static bool InPhase(const Picture& picture, const std::string& phase) {
     return ReadText(picture, -17, -2, 9) == phase + std::string(9 - phase.size(), ' ');
 }
-long CellsInTheWell(const Picture& picture) {
+static long CellsInTheWell(const Picture& picture) {
     const std::string well = ReadCells(picture, -5, 10, 10, 20);
     return std::count_if(well.begin(), well.end(), [](char cell) { return std::isupper(cell); });
 }
 
 // Whether the piece that a preview showed stands with its box's top left in the column, at any
 // row down to 10 as it falls, and the well holds so many cells in all.
-bool Falling(const Picture& picture, const std::string& preview, int column, long cells) {
+static bool Falling(const Picture& picture, const std::string& preview, int column, long cells) {
     for (int row = 0; row <= 10; ++row) {
         if (ReadCells(picture, column - 5.0f, 10.0f - row, 4, 2) == preview) {
             return CellsInTheWell(picture) == cells;
@@ -30,7 +29,8 @@ bool Falling(const Picture& picture, const std::string& preview, int column, lon
 // The start, a tap of D, a soft drop to the floor and the next piece, the close button; and what
 // the program says on its way. A key is held until its effect shows: a loaded machine may read
 // it late.
-void PlayThrough(const std::string& command, const std::string& folder, const std::string& err) {
+static void PlayThrough(const std::string& command, const std::string& folder,
+                        const std::string& err) {
     XPlay game(command, folder);
     ASSERT_TRUE(game.waitFor([](auto& p) { return InPhase(p, "READYGO"); }, 30s));
     char* title = nullptr;
@@ -60,10 +60,6 @@ void PlayThrough(const std::string& command, const std::string& folder, const st
     game.key("s", false);
     EXPECT_TRUE(game.waitFor(
         [&](auto& p) { return InPhase(p, "ACTIVE") && Falling(p, second, 3, 8); }, 10s));
-    // The piece lies in rows 19 and 20 with its box at column 4; the I, one row high, in row 20.
-    const std::string onTheFloor =
-        first.substr(5) == "....\n" ? "....\n" + first.substr(0, 5) : first;
-    EXPECT_EQ(ReadCells(game.last, -1, -8, 4, 2), onTheFloor);
 
     game.close();
     EXPECT_EQ(game.ended(1s), 0) << "exit status 0, within a second";
@@ -89,4 +85,3 @@ TEST(Program, PlaysOnWithBrokenShaderFilesWithoutTheWellFrame) {
                 "\nFragment Shader compilation failed...\nLink failed...\n");
     std::filesystem::remove_all(folder);
 }
-} // namespace

@@ -17,11 +17,10 @@
 #include "snapshot.h"
 #include "text_display.h"
 
-namespace {
 using Rows = std::map<int, std::string>; // rows of the well, "IZSOTLJ" or '.' a cell
 
 // The picture in the viewport, once GL has drawn it without an error.
-Picture ReadBack(int height = 720) {
+static Picture ReadBack(int height = 720) {
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
     Picture picture{960, height, std::vector<std::uint32_t>(960 * height), true};
     glReadPixels(0, 0, 960, height, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, picture.pixels.data());
@@ -29,7 +28,7 @@ Picture ReadBack(int height = 720) {
 }
 
 // The frame with the well empty but for the rows, in a window 960 wide.
-Picture Draw(GameState frame, Phase phase, const Rows& rows = {}, int height = 720) {
+static Picture Draw(GameState frame, Phase phase, const Rows& rows = {}, int height = 720) {
     frame.board.fill(NoPiece);
     for (const auto& [row, cells] : rows) {
         for (int column = 0; column < 10; ++column) {
@@ -54,13 +53,9 @@ TEST(Picture, ShowsTheWellThePiecesTheFrameAndTheDisplayWhereTheCameraPutsThem) 
     withPiece[1] = "....TT....";
     withPiece[2] = "....T.....";
     GameState frame; // and level 0
-    frame.activeKind = PieceT;
-    frame.pieceColumn = 3;
-    frame.pieceRotation = 1;
-    frame.grade = 18;
-    frame.score = 12345678;
-    frame.frameCount = 7890;
-    frame.gravityIndex = 12;
+    std::tie(frame.activeKind, frame.pieceColumn, frame.pieceRotation) = std::tuple(PieceT, 3, 1);
+    std::tie(frame.grade, frame.score, frame.frameCount, frame.gravityIndex) =
+        std::tuple(18, 12345678, 7890, 12);
     const std::tuple<const char*, float, float> lines[] = {
         {"NEXT", -6, 13},     {"GRADE", -13, 11}, {"ZN", -10, 10},     {"POINTS", -13, 8},
         {"12345678", -15, 7}, {"LEVEL", -13, 5},  {"      0", -15, 4}, {"FRAMES", -13, 2},
@@ -107,8 +102,6 @@ TEST(Picture, TransparentGlyphTexelsShowWhatIsBehindThem) {
     DrawText(" \x01\x7f", -5, 10, 0.5f, 1);
     EXPECT_EQ(ReadCells(ReadBack(), -5, 10, 3, 1), "OOO\n");
 }
-
-} // namespace
 
 // One window and GL context for all the tests, opened the program's way, which says why it
 // could not; closed the program's way, after which the timer's thread must be gone before the

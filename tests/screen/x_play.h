@@ -14,8 +14,8 @@
 #include <cstdlib>
 #include <fstream>
 #include <future>
+#include <iterator>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <thread>
 
@@ -90,8 +90,7 @@ struct XPlay {
                                                                 : std::nullopt;
     }
     std::string output(const char* stream) const { // ".out" or ".err"
-        std::ostringstream text;
-        text << std::ifstream(outputs + stream).rdbuf();
-        return text.str();
+        std::ifstream file(outputs + stream);
+        return {std::istreambuf_iterator<char>(file), {}};
     }
 };

@@ -1,11 +1,12 @@
 // The picture that RenderFrame draws in a real GL 3.3 core context, read back where the camera
 // puts the well's cells, the pieces, the frame's bars and the text display's lines.
+#include <GL/glew.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <map>
 
 #include "camera.h"
@@ -13,7 +14,6 @@
 #include "logic_timer.h"
 #include "renderer.h"
 #include "screen.h"
-#include "shader_program.h"
 #include "snapshot.h"
 #include "text_display.h"
 

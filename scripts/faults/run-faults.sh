@@ -17,6 +17,9 @@
 # "[tsan]". The patch is always reverted (git checkout -- src shaders), also on failure or
 # interruption.
 #
+# FAULT_LABELS, when set, is a CTest label expression (ctest -L) that restricts the plain run,
+# e.g. FAULT_LABELS='game|fuzz' for faults in the rules.
+#
 # OUTFILE gets one line per patch: "NN-name<TAB>caught-by: a, b" or "NN-name<TAB>NOT CAUGHT"
 # (or BUILD FAILED / APPLY FAILED / CTEST ERROR). Run with the default set it is written
 # afresh; run with named patches, their lines are replaced and the others kept. Full logs go
@@ -293,7 +296,7 @@ run_one() {
         return
     fi
 
-    if ! run_suite "$BUILD" "$log" plain ""; then
+    if ! run_suite "$BUILD" "$log" plain "" ${FAULT_LABELS:+-L "$FAULT_LABELS"}; then
         revert
         record "$name" "CTEST ERROR"
         echo "$name: CTEST ERROR (see $log)"

@@ -26,9 +26,20 @@ inline const char* BrokenInvariant(const GameState& before, const GameState& aft
     if (g.phase == LINECLEAR) {
         listed.assign(g.clearedRows.begin(), g.clearedRows.begin() + std::min(g.clearedCount, 4u));
     }
-    GameState unchanged = before;
-    std::tie(unchanged.rotateHeld, unchanged.prevPhase, unchanged.prevControls) =
-        std::tie(g.rotateHeld, g.prevPhase, g.prevControls);
+    // The whole record after a frame that only waits, besides the memories of the frame and its
+    // count: unchanged in GAMEOVER; in LOCKFLASH and LINECLEAR, up to the frame that ends the
+    // phase, only its timer moves, the flash shows and the combo is back to 1. The frames that
+    // steer, bring a piece or score are the tables'.
+    GameState expected = before;
+    std::tie(expected.rotateHeld, expected.prevPhase, expected.prevControls, expected.frameCount) =
+        std::tie(g.rotateHeld, g.prevPhase, g.prevControls, g.frameCount);
+    if (before.phase == LOCKFLASH && before.flashTimer + 1 < LockFlashFrames) {
+        std::tie(expected.flashTimer, expected.lockFlash) = std::tuple(before.flashTimer + 1, true);
+    } else if (before.phase == LINECLEAR && before.clearTimer % (LineClearFrames - 1) != 0) {
+        std::tie(expected.clearTimer, expected.combo) = std::tuple(before.clearTimer + 1, 1u);
+    } else if (before.phase != GAMEOVER) {
+        expected = g;
+    }
     const bool counted = before.phase != READYGO && before.phase != GAMEOVER;
     const std::pair<bool, const char*> rules[] = {
         {returned != after, "tick returns the record after the frame"},
@@ -44,13 +55,14 @@ inline const char* BrokenInvariant(const GameState& before, const GameState& aft
         {full != listed, "full rows exist only in a line clear, which lists them in order"},
         {g.readyTimer >= ReadyFrames || g.flashTimer >= LockFlashFrames ||
              g.clearTimer >= LineClearFrames || g.areTimer >= EntryDelayFrames ||
-             g.lockDelay >= LockDelayFrames || g.gravityAccum >= GravityOneRow,
-         "every timer is reset when its phase or delay ends"},
+             g.lockDelay >= LockDelayFrames || g.gravityAccum >= GravityOneRow ||
+             (g.lockFlash && g.phase != LOCKFLASH),
+         "every timer is reset and the flash is off when its phase or delay ends"},
         {g.score < before.score || g.level < before.level || g.grade < before.grade,
          "score, level and grade never fall"},
         {g.frameCount != before.frameCount + (counted ? 1u : 0u) || g.prevPhase != before.phase,
          "every frame outside READYGO and GAMEOVER is counted"},
-        {before.phase == GAMEOVER && g != unchanged, "a finished game never changes"},
+        {g != expected, "a waiting frame changes only its timer"},
     };
     const auto broken =
         std::find_if(std::begin(rules), std::end(rules), [](auto& r) { return r.first; });

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <string>
 #include <utility>
@@ -24,7 +25,7 @@ static Board Well(std::vector<std::string> rows = {}) {
     return board;
 }
 
-static Board With(Board board, int column, int row) {
+static Board With(int column, int row, Board board = Well()) {
     board[cellIndex(column, row)] = PieceJ;
     return board;
 }
@@ -40,9 +41,8 @@ static GameState Piece(PieceKind kind, int column, int row, unsigned rotation = 
                        Board board = Well(), std::uint32_t lockDelay = 0,
                        std::uint32_t gravityIndex = 0) {
     GameState game = In(ACTIVE, board);
-    std::tie(game.activeKind, game.pieceColumn, game.pieceRow, game.pieceRotation) =
-        std::tie(kind, column, row, rotation);
-    std::tie(game.lockDelay, game.gravityIndex) = std::tie(lockDelay, gravityIndex);
+    std::tie(game.activeKind, game.pieceColumn, game.pieceRow, game.pieceRotation, game.lockDelay,
+             game.gravityIndex) = std::tie(kind, column, row, rotation, lockDelay, gravityIndex);
     return game;
 }
 
@@ -66,11 +66,9 @@ TEST(Rules, EachPhaseLastsItsNumberOfFrames) {
         {"a resting piece locks in its 30th frame", Piece(PieceO, 3, 18), 0,
             {{ACTIVE, 29}, {LOCKFLASH, 4}, {ARE, 26}, {ACTIVE, 1}}},
         {"a fall restarts the lock delay", Piece(PieceT, 3, 17, 0, Well(), 20), 0, {{ACTIVE, 92}, {LOCKFLASH, 1}}},
-        {"a soft drop on a resting piece locks at once", Piece(PieceO, 3, 18), Down,
-            {{LOCKFLASH, 4}, {ARE, 26}, {ACTIVE, 1}}},
         {"full rows clear for 41 frames", Piece(PieceO, 7, 18, 0, twoRowsShort), Down,
             {{LOCKFLASH, 4}, {LINECLEAR, 41}, {ARE, 26}, {ACTIVE, 1}}},
-        {"a piece that cannot enter ends the game", In(ARE, With(Well(), 4, 1)), Left, {{ARE, 25}, {GAMEOVER, 5}}}};
+        {"a piece that cannot enter ends the game", In(ARE, With(4, 1)), Left, {{ARE, 25}, {GAMEOVER, 5}}}};
     // clang-format on
     for (const auto& [course, start, controls, phases] : courses) {
         GameState game = start;
@@ -85,35 +83,56 @@ TEST(Rules, EachPhaseLastsItsNumberOfFrames) {
 
 TEST(Rules, ThePieceShiftsTurnsKicksFallsAndDropsAsHeld) {
     const GameState T = Piece(PieceT, 3, 5);
-    const std::tuple<const char*, GameState, Holds, int, int, unsigned> moves[] = {
-        // clang-format off
-        {"a tap of D moves one column",          T,      {{Right, 1}},           4, 5, 0},
-        {"held, it repeats from the 14th frame", T,      {{Right, 13}},          4, 5, 0},
-        {"... in every frame",                   T,      {{Left, 15}},           0, 5, 0},
-        {"... up to the wall",                   T,      {{Right, 40}},          7, 5, 0},
-        {"held through the entry delay it charges", In(ARE), {{Right, 28}},      4, 0, 0},
-        {"the O key turns clockwise",            T,      {{RotateCw, 1}},        3, 5, 3},
-        {"the I key turns counter-clockwise",    T,      {{RotateCcw, 1}},       3, 5, 1},
-        {"the P key too, once however long",    T,      {{RotateCcw2, 9}},      3, 5, 1},
-        {"each press turns", T, {{RotateCcw, 2}, {0, 1}, {RotateCcw2, 1}},       3, 5, 2},
-        {"both ways at once do not turn",        T,      {{RotateCw | RotateCcw, 1}}, 3, 5, 0},
-        {"a rotate key held at entry turns the piece", In(ARE, Well(), 25), {{RotateCw, 1}}, 3, 0, 3},
-        {"a turn into the left wall kicks right", Piece(PieceT, -1, 5, 1), {{RotateCw, 1}}, 0, 5, 0},
-        {"a turn into the right wall kicks left", Piece(PieceT, 8, 5, 3), {{RotateCcw, 1}}, 7, 5, 0},
-        {"a kick tries the right first", Piece(PieceZ, 3, 5, 0, With(Well(), 5, 5)), {{RotateCcw, 1}}, 4, 5, 1},
-        {"a block in the centre column refuses the turn", Piece(PieceT, 3, 5, 0, With(Well(), 4, 7)),
-            {{RotateCcw, 1}}, 3, 5, 0},
-        {"an I never kicks", Piece(PieceI, -1, 5, 1), {{RotateCcw, 1}},          -1, 5, 1},
-        {"gravity 4/256 has not moved it in 63 frames", Piece(PieceT, 3, 0), {{0, 63}}, 3, 0, 0},
-        {"... and has in 64",                    Piece(PieceT, 3, 0), {{0, 64}}, 3, 1, 0},
-        {"gravity 20 rows a frame", Piece(PieceT, 3, 0, 0, Well(), 0, 29), {{0, 1}}, 3, 18, 0},
-        {"a soft drop falls a row a frame",      T,      {{Down, 3}},            3, 8, 0},
-        {"not while sideways is held",           T,      {{Down | Left, 3}},     2, 5, 0}};
+    auto Entering = [](Board board = Well()) { return In(ARE, board, EntryDelayFrames - 1); };
+    auto Falling = [](unsigned speed) { return Piece(PieceT, 3, 0, 0, Well(), 0, speed); };
+    const Board centre = With(4, 5), outer = With(5, 7, centre), both = With(2, 6, outer);
+    // The phase, column, row and rotation after the frames, the auto-repeat count and the
+    // gravity carried in 1/256 rows.
+    // clang-format off
+    const std::tuple<const char*, GameState, Holds, Phase, int, int, unsigned, int, unsigned> moves[] = {
+        {"a tap of D moves one column",          T, {{Right, 1}},            ACTIVE, 4, 5, 0, 1, 4},
+        {"held, it repeats from the 14th frame", T, {{Right, 13}},           ACTIVE, 4, 5, 0, 13, 52},
+        {"... in every frame",                   T, {{Left, 15}},            ACTIVE, 0, 5, 0, 15, 60},
+        {"... up to the wall",                   T, {{Right, 40}},           ACTIVE, 7, 5, 0, 40, 160},
+        {"both sides: right once, then neither", T, {{Left | Right, 5}},     ACTIVE, 4, 5, 0, 0, 20},
+        {"a switch of sides waits a frame",      T, {{Right, 2}, {Left, 2}}, ACTIVE, 3, 5, 0, 1, 16},
+        {"READYGO does not charge it", GameState::newGame(5), {{Right, 171}}, ACTIVE, 3, 0, 0, 1, 4},
+        {"ARE does, in its first 25 frames",     In(ARE), {{Right, 28}},     ACTIVE, 4, 0, 0, 27, 8},
+        {"... the 25th among them",   In(ARE, Well(), 24), {{Right, 1}},     ARE, 3, 0, 0, 1, 0},
+        {"held from the 26th: no move before 14", Entering(), {{Left, 15}},  ACTIVE, 2, 0, 0, 14, 56},
+        {"the O key turns clockwise",            T, {{RotateCw, 1}},         ACTIVE, 3, 5, 3, 0, 4},
+        {"the P key counter-clockwise, once",    T, {{RotateCcw2, 9}},       ACTIVE, 3, 5, 1, 0, 36},
+        {"each press turns", T, {{RotateCcw, 1}, {RotateCcw | RotateCcw2, 1}, {0, 1}, {RotateCcw2, 1}},
+                                                                             ACTIVE, 3, 5, 3, 0, 16},
+        {"both ways do not", T, {{RotateCw | RotateCcw, 1}, {RotateCw | RotateCcw2, 1}}, ACTIVE, 3, 5, 0, 0, 8},
+        {"a rotate key held at entry turns",     Entering(), {{RotateCw, 1}}, ACTIVE, 3, 0, 3, 0, 0},
+        {"... unless the turn collides",  Entering(With(4, 0)), {{RotateCw, 1}}, ACTIVE, 3, 0, 0, 0, 0},
+        {"a turn missing the stack saves it", Entering(With(3, 1)), {{RotateCcw2, 1}}, ACTIVE, 3, 0, 1, 0, 0},
+        {"... one hitting it does not",   Entering(With(3, 1)), {{RotateCw, 1}}, GAMEOVER, 3, 0, 0, 0, 0},
+        {"a kick tries the right first", Piece(PieceZ, 3, 5, 0, With(5, 5)), {{RotateCcw, 1}}, ACTIVE, 4, 5, 1, 0, 4},
+        {"a block in the centre column refuses", Piece(PieceT, 3, 5, 0, With(4, 7)), {{RotateCcw, 1}},
+                                                                             ACTIVE, 3, 5, 0, 0, 4},
+        {"... in its top cell too",    Piece(PieceT, 3, 5, 0, centre), {{RotateCw, 1}}, ACTIVE, 3, 5, 0, 0, 4},
+        {"not with an outer one too",  Piece(PieceT, 3, 5, 0, outer), {{RotateCw, 1}}, ACTIVE, 2, 5, 3, 0, 4},
+        {"... which may block both",   Piece(PieceT, 3, 5, 0, both), {{RotateCw, 1}}, ACTIVE, 3, 5, 0, 0, 4},
+        {"a wall is an outer column", Piece(PieceZ, -1, 5, 1, With(0, 5)), {{RotateCcw, 1}}, ACTIVE, 0, 5, 2, 0, 4},
+        {"... on the right too",      Piece(PieceS, 8, 5, 1, With(9, 5)), {{RotateCcw, 1}}, ACTIVE, 7, 5, 2, 0, 4},
+        {"an I never kicks",          Piece(PieceI, -1, 5, 1), {{RotateCcw, 1}}, ACTIVE, -1, 5, 1, 0, 4},
+        {"gravity 4/256 has not moved it in 63 frames", Falling(0), {{0, 63}}, ACTIVE, 3, 0, 0, 0, 252},
+        {"... and has in 64",                    Falling(0), {{0, 64}},      ACTIVE, 3, 1, 0, 0, 0},
+        {"144/256 carries the rest of a row",    Falling(13), {{0, 11}},     ACTIVE, 3, 6, 0, 0, 48},
+        {"twenty rows a frame, the rest lost",   Falling(29), {{0, 1}},      ACTIVE, 3, 18, 0, 0, 0},
+        {"a soft drop on a resting piece locks at once", Piece(PieceO, 3, 18), {{Down, 1}}, LOCKFLASH, 3, 18, 0, 0, 4},
+        {"a soft drop falls a row a frame, locks on landing", T, {{Down, 13}}, LOCKFLASH, 3, 18, 0, 0, 52},
+        {"... a row more than gravity 224/256",  Falling(21), {{Down, 5}},   ACTIVE, 3, 9, 0, 0, 96},
+        {"... none more than 256/256",           Falling(22), {{Down, 5}},   ACTIVE, 3, 5, 0, 0, 0},
+        {"not while sideways is held",           T, {{Down | Left, 3}},      ACTIVE, 2, 5, 0, 3, 12}};
     // clang-format on
-    for (const auto& [move, start, holds, column, row, rotation] : moves) {
-        const GameState game = Play(start, holds);
-        EXPECT_EQ(std::tuple(game.phase, game.pieceColumn, game.pieceRow, game.pieceRotation),
-                  std::tuple(ACTIVE, column, row, rotation))
+    for (const auto& [move, start, holds, phase, column, row, rotation, repeat, rest] : moves) {
+        const GameState g = Play(start, holds);
+        EXPECT_EQ(std::tuple(g.phase, g.pieceColumn, g.pieceRow, g.pieceRotation, g.shiftRepeat,
+                             g.gravityAccum),
+                  std::tuple(phase, column, row, rotation, repeat, rest))
             << move;
     }
 }
@@ -122,7 +141,7 @@ TEST(Rules, FullRowsScoreThenCollapseAndTheLevelStepsOnEntry) {
     // A vertical I fills the last cells of rows 17, 19 and 20; row 18 keeps its gap. A block
     // stands high up, in row 2.
     const Board stack =
-        With(Well({"S.........", "#########.", "Z.........", "#########.", "#########."}), 0, 2);
+        With(0, 2, Well({"S.........", "#########.", "Z.........", "#########.", "#########."}));
     GameState game = Play(Piece(PieceI, 7, 17, 1, stack), {{Down, 1}, {0, 5}});
     EXPECT_EQ(game.phase, LINECLEAR);
     EXPECT_EQ(game.clearedRows, (std::vector<std::uint32_t>{17, 19, 20, NoClearedRow}));
@@ -130,7 +149,7 @@ TEST(Rules, FullRowsScoreThenCollapseAndTheLevelStepsOnEntry) {
     EXPECT_EQ(std::tuple(game.score, game.level, game.combo), std::tuple(30u, 3u, 5u));
     game = Play(game, {{0, 40}});
     EXPECT_EQ(std::tuple(game.phase, game.combo), std::tuple(ARE, 1u));
-    EXPECT_EQ(game.board, With(Well({"S.........", "Z........I"}), 0, 5));
+    EXPECT_EQ(game.board, With(0, 5, Well({"S.........", "Z........I"})));
     EXPECT_EQ(Play(game, {{0, 24}}).level, 3u);
     EXPECT_EQ(Play(game, {{0, 25}}).level, 4u);
 }
@@ -142,9 +161,8 @@ TEST(Rules, ALineClearScoresRaisesTheGradeAndMeetsTopGradeConditions) {
     const struct {
         const char* clear;
         Board board;
-        std::uint32_t rows, level, softDrops, score, grade, frameCount;
-        std::uint32_t
-            conditions; // the top-grade conditions met, as bits: 1 for 300, 2 for 500, 4 for 999
+        // conditions: the top-grade conditions met, as bits: 1 for 300, 2 for 500, 4 for 999
+        std::uint32_t rows, level, softDrops, score, grade, frameCount, conditions;
         std::uint32_t wantScore, wantLevel, wantGrade, wantConditions;
     } clears[] = {
         // (ceil(level after / 4) + soft drops) x combo (2 rows - 1) x rows x 4 if all clear;
@@ -175,13 +193,11 @@ TEST(Rules, ALineClearScoresRaisesTheGradeAndMeetsTopGradeConditions) {
         {"one point short",         one,   1, 998, 0,  126000-251, 16, 48599, 3, 125999,   999, 17, 3}};
     // clang-format on
     for (const auto& c : clears) {
-        GameState game = In(LINECLEAR, c.board);
-        game.prevPhase = LOCKFLASH;
+        GameState game = In(LINECLEAR, c.board); // the rows are read only once the clear is over
         std::tie(game.level, game.softDropFrames, game.score, game.grade, game.frameCount) =
             std::tie(c.level, c.softDrops, c.score, c.grade, c.frameCount);
-        std::tie(game.topGrade300, game.topGrade500, game.topGrade999) =
-            std::tuple(c.conditions & 1, c.conditions & 2, c.conditions & 4);
-        game.clearedCount = c.rows; // the rows themselves are read only once the clear is over
+        std::tie(game.topGrade300, game.topGrade500, game.topGrade999, game.clearedCount) =
+            std::tuple(c.conditions & 1, c.conditions & 2, c.conditions & 4, c.rows);
         game.tick(0);
         const unsigned met = game.topGrade300 | game.topGrade500 << 1 | game.topGrade999 << 2;
         EXPECT_EQ(std::tuple(game.score, game.level, game.grade, met),
@@ -190,16 +206,28 @@ TEST(Rules, ALineClearScoresRaisesTheGradeAndMeetsTopGradeConditions) {
     }
 }
 
-TEST(Rules, TheLevelStopsAtEachX99AndAt998UntilAClearCarriesItPast) {
-    const std::pair<std::uint32_t, std::uint32_t> steps[] = {
+TEST(Rules, TheLevelStopsAtEachX99AndAt998AndTheSpeedFollowsItOneRowAFrame) {
+    // ARE frames before, level and speed index before and after the frame. The 25th steps the
+    // level, then the index; a clear carries the level past a stop.
+    std::vector<std::array<std::uint32_t, 5>> steps = {
         // clang-format off
-        {0, 1}, {98, 99}, {99, 99}, {100, 101}, {199, 199}, {899, 899}, {900, 901}, {997, 998},
-        {998, 998}, {999, 999}};
+        {24, 0, 0, 1, 0}, {24, 29, 0, 30, 1}, {24, 34, 0, 35, 1}, {24, 98, 8, 99, 8}, {24, 99, 8, 99, 8},
+        {24, 100, 8, 101, 9}, {24, 199, 13, 199, 13}, {24, 899, 29, 899, 29}, {24, 900, 29, 901, 29},
+        {24, 997, 29, 998, 29}, {24, 998, 29, 998, 29}, {24, 999, 29, 999, 29}};
+    // The levels from which rows 1 to 29 of the speed table take over, in any ARE frame.
+    const std::uint32_t from[] = {30, 35, 40, 50, 60, 70, 80, 90, 100, 120, 140, 160, 170, 200, 220, 230, 233,
+                                  236, 239, 243, 247, 251, 300, 330, 360, 400, 420, 450, 500};
     // clang-format on
-    for (const auto& [before, after] : steps) {
-        GameState game = In(ARE, Well(), LevelStepFrame - 1);
-        game.level = before;
-        EXPECT_EQ(game.tick(0).level, after) << "from " << before;
+    for (std::uint32_t index = 0; index < 29; ++index) {
+        steps.push_back({0, from[index] - 1, index, from[index] - 1, index});
+        steps.push_back({0, from[index], index, from[index], index + 1});
+    }
+    for (const auto& [frames, level, index, wantLevel, wantIndex] : steps) {
+        GameState game = In(ARE, Well(), frames);
+        std::tie(game.level, game.gravityIndex) = std::tie(level, index);
+        game.tick(0);
+        EXPECT_EQ(std::pair(game.level, game.gravityIndex), std::pair(wantLevel, wantIndex))
+            << "from " << level << " after " << frames << " ARE frames";
     }
 }
 

@@ -54,24 +54,26 @@ TEST(Picture, ShowsTheWellThePiecesTheFrameAndTheDisplayWhereTheCameraPutsThem) 
     withPiece[2] = "....T.....";
     GameState frame; // and level 0
     std::tie(frame.activeKind, frame.pieceColumn, frame.pieceRotation) = std::tuple(PieceT, 3, 1);
-    std::tie(frame.grade, frame.score, frame.frameCount, frame.gravityIndex) =
-        std::tuple(18, 12345678, 7890, 12);
+    std::tie(frame.grade, frame.frameCount, frame.gravityIndex) = std::tuple(18, 7890, 12);
     const std::tuple<const char*, float, float> lines[] = {
-        {"NEXT", -6, 13},     {"GRADE", -13, 11}, {"ZN", -10, 10},     {"POINTS", -13, 8},
-        {"12345678", -15, 7}, {"LEVEL", -13, 5},  {"      0", -15, 4}, {"FRAMES", -13, 2},
-        {"   7890", -13, 1},  {"PHASE", -17, -1}, {"INDEX", -17, -4},  {"     12", -17, -5}};
-    const std::tuple<Phase, bool, PieceKind, const char*, const char*, int> scenes[] = {
-        {ACTIVE, true, PieceI, "IIII\n....\n", "ACTIVE   ", 720},
-        {LOCKFLASH, true, PieceZ, "ZZ..\n.ZZ.\n", "LOCKFLASH", 720},
-        {GAMEOVER, true, PieceS, ".SS.\nSS..\n", "GAMEOVER ", 720},
-        {READYGO, false, PieceO, ".OO.\n.OO.\n", "READYGO  ", 720},
-        {LINECLEAR, false, PieceT, "TTT.\n.T..\n", "LINECLEAR", 720},
-        {ARE, false, PieceL, "LLL.\nL...\n", "ARE      ", 720},
-        {ACTIVE, true, PieceJ, "JJJ.\n..J.\n", "ACTIVE   ", 540}, // a wider window
-        {ACTIVE, true, NoPiece, "....\n....\n", "ACTIVE   ", 720},
+        {"NEXT", -6, 13},   {"GRADE", -13, 11},  {"ZN", -10, 10},     {"POINTS", -13, 8},
+        {"LEVEL", -13, 5},  {"      0", -15, 4}, {"FRAMES", -13, 2},  {"   7890", -13, 1},
+        {"PHASE", -17, -1}, {"INDEX", -17, -4},  {"     12", -17, -5}};
+    // The points right-aligned in seven characters, or as many as they have digits.
+    // clang-format off
+    const std::tuple<Phase, bool, PieceKind, const char*, const char*, int, unsigned, const char*> scenes[] = {
+        {ACTIVE, true, PieceI, "IIII\n....\n", "ACTIVE   ", 720, 12345678, "12345678"},
+        {LOCKFLASH, true, PieceZ, "ZZ..\n.ZZ.\n", "LOCKFLASH", 720, 1234567, "1234567"},
+        {GAMEOVER, true, PieceS, ".SS.\nSS..\n", "GAMEOVER ", 720, 123456, " 123456"},
+        {READYGO, false, PieceO, ".OO.\n.OO.\n", "READYGO  ", 720, 0, "      0"},
+        {LINECLEAR, false, PieceT, "TTT.\n.T..\n", "LINECLEAR", 720, 40, "     40"},
+        {ARE, false, PieceL, "LLL.\nL...\n", "ARE      ", 720, 0, "      0"},
+        {ACTIVE, true, PieceJ, "JJJ.\n..J.\n", "ACTIVE   ", 540, 0, "      0"}, // a wider window
+        {ACTIVE, true, NoPiece, "....\n....\n", "ACTIVE   ", 720, 0, "      0"},
     };
-    for (const auto& [phase, pieceShown, next, preview, name, height] : scenes) {
-        frame.nextKind = next;
+    // clang-format on
+    for (const auto& [phase, pieceShown, next, preview, name, height, score, points] : scenes) {
+        std::tie(frame.nextKind, frame.score) = std::tie(next, score);
         const Picture picture = Draw(frame, phase, stack, height);
         SCOPED_TRACE(name);
         const Rows& rows = pieceShown ? withPiece : stack;
@@ -83,6 +85,7 @@ TEST(Picture, ShowsTheWellThePiecesTheFrameAndTheDisplayWhereTheCameraPutsThem) 
         EXPECT_EQ(ReadCells(picture, -2, 14, 4, 2), preview);
         EXPECT_TRUE(FrameBars(picture));
         EXPECT_EQ(ReadText(picture, -17, -2, 9), name);
+        EXPECT_EQ(ReadText(picture, -15, 7, std::strlen(points)), points);
         for (const auto& [text, x, y] : lines) {
             EXPECT_EQ(ReadText(picture, x, y, std::strlen(text)), text);
         }

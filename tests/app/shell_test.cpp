@@ -45,6 +45,108 @@ TEST(Shell, EachKeyHoldsItsControlUntilItIsReleased) {
     EXPECT_TRUE(Running);
 }
 
+// A virtual device of the media library's, plugged in: the pump opens it; the handle moves it.
+static SDL_Joystick* Plug(SDL_JoystickType type, Uint16 axes, Uint16 buttons, Uint16 hats) {
+    SDL_VirtualJoystickDesc device{};
+    std::tie(device.version, device.type, device.naxes, device.nbuttons, device.nhats) =
+        std::tuple(SDL_VIRTUAL_JOYSTICK_DESC_VERSION, type, axes, buttons, hats);
+    SDL_Joystick* handle = SDL_JoystickOpen(SDL_JoystickAttachVirtualEx(&device));
+    PumpEvents();
+    return handle;
+}
+static void Unplug(SDL_Joystick* handle) {
+    for (int index = 0; index < SDL_NumJoysticks(); ++index) {
+        if (SDL_JoystickGetDeviceInstanceID(index) == SDL_JoystickInstanceID(handle)) {
+            SDL_JoystickDetachVirtual(index);
+        }
+    }
+    SDL_JoystickClose(handle);
+}
+
+TEST(Shell, ControllersHoldWhatTheirKeysHoldBesideTheKeyboard) {
+    SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1"); // the window has no focus
+    SDL_Joystick* pad = Plug(SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX,
+                             SDL_CONTROLLER_BUTTON_MAX, 0);
+    SDL_Joystick* arcade = Plug(SDL_JOYSTICK_TYPE_ARCADE_STICK, 0, 4, 1); // has no layout
+    enum Input { PadButton, PadAxis, ArcadeButton, ArcadeHat, Key, FocusLost, UnplugPad };
+    const InputBits turns = RotateCcw | RotateCw | RotateCcw2, sideways = Left | Right;
+    const std::tuple<const char*, Input, int, int, InputBits> steps[] = {
+        {"south", PadButton, SDL_CONTROLLER_BUTTON_A, 1, RotateCcw},
+        {"east", PadButton, SDL_CONTROLLER_BUTTON_B, 1, RotateCcw | RotateCw},
+        {"west", PadButton, SDL_CONTROLLER_BUTTON_X, 1, turns},
+        {"north", PadButton, SDL_CONTROLLER_BUTTON_Y, 1, turns},
+        {"start", PadButton, SDL_CONTROLLER_BUTTON_START, 1, turns},
+        {"a shoulder", PadButton, SDL_CONTROLLER_BUTTON_LEFTSHOULDER, 1, turns},
+        {"south let go", PadButton, SDL_CONTROLLER_BUTTON_A, 0, RotateCw | RotateCcw2},
+        {"east let go", PadButton, SDL_CONTROLLER_BUTTON_B, 0, RotateCcw2},
+        {"west let go", PadButton, SDL_CONTROLLER_BUTTON_X, 0, 0},
+        {"D-pad up", PadButton, SDL_CONTROLLER_BUTTON_DPAD_UP, 1, Up},
+        {"D-pad right", PadButton, SDL_CONTROLLER_BUTTON_DPAD_RIGHT, 1, Up | Right},
+        {"D-pad down", PadButton, SDL_CONTROLLER_BUTTON_DPAD_DOWN, 1, Up | Right | Down},
+        {"D-pad left", PadButton, SDL_CONTROLLER_BUTTON_DPAD_LEFT, 1, Up | Down | sideways},
+        {"D-pad up let go", PadButton, SDL_CONTROLLER_BUTTON_DPAD_UP, 0, Down | sideways},
+        {"D-pad down let go", PadButton, SDL_CONTROLLER_BUTTON_DPAD_DOWN, 0, sideways},
+        {"D-pad right let go", PadButton, SDL_CONTROLLER_BUTTON_DPAD_RIGHT, 0, Left},
+        {"D-pad left let go", PadButton, SDL_CONTROLLER_BUTTON_DPAD_LEFT, 0, 0},
+        {"stick half right", PadAxis, SDL_CONTROLLER_AXIS_LEFTX, 16384, 0},
+        {"stick beyond half right", PadAxis, SDL_CONTROLLER_AXIS_LEFTX, 16385, Right},
+        {"stick back to a quarter", PadAxis, SDL_CONTROLLER_AXIS_LEFTX, 8192, Right},
+        {"stick below a quarter", PadAxis, SDL_CONTROLLER_AXIS_LEFTX, 8191, 0},
+        {"stick at half again", PadAxis, SDL_CONTROLLER_AXIS_LEFTX, 16384, 0},
+        {"stick full left", PadAxis, SDL_CONTROLLER_AXIS_LEFTX, -32768, Left},
+        {"stick left below a quarter", PadAxis, SDL_CONTROLLER_AXIS_LEFTX, -8191, 0},
+        {"stick beyond half down", PadAxis, SDL_CONTROLLER_AXIS_LEFTY, 16385, Down},
+        {"stick down a quarter", PadAxis, SDL_CONTROLLER_AXIS_LEFTY, 8192, Down},
+        {"stick beyond half up", PadAxis, SDL_CONTROLLER_AXIS_LEFTY, -16385, Up},
+        {"stick more left than up", PadAxis, SDL_CONTROLLER_AXIS_LEFTX, -20000, Left},
+        {"stick more up than left", PadAxis, SDL_CONTROLLER_AXIS_LEFTY, -24000, Up},
+        {"right stick", PadAxis, SDL_CONTROLLER_AXIS_RIGHTX, 32767, Up},
+        {"trigger", PadAxis, SDL_CONTROLLER_AXIS_TRIGGERLEFT, 32767, Up},
+        {"stick up alone", PadAxis, SDL_CONTROLLER_AXIS_LEFTX, 0, Up},
+        {"stick centred", PadAxis, SDL_CONTROLLER_AXIS_LEFTY, 0, 0},
+        {"S", Key, SDLK_s, 1, Down},
+        {"S and D-pad down", PadButton, SDL_CONTROLLER_BUTTON_DPAD_DOWN, 1, Down},
+        {"S let go, D-pad down held", Key, SDLK_s, 0, Down},
+        {"S again", Key, SDLK_s, 1, Down},
+        {"D-pad down let go, S held", PadButton, SDL_CONTROLLER_BUTTON_DPAD_DOWN, 0, Down},
+        {"S let go", Key, SDLK_s, 0, 0},
+        {"hat up", ArcadeHat, 0, SDL_HAT_UP, Up},
+        {"hat right and down", ArcadeHat, 0, SDL_HAT_RIGHTDOWN, Right | Down},
+        {"hat left", ArcadeHat, 0, SDL_HAT_LEFT, Left},
+        {"hat centred", ArcadeHat, 0, SDL_HAT_CENTERED, 0},
+        {"button 0", ArcadeButton, 0, 1, RotateCcw},
+        {"button 1", ArcadeButton, 1, 1, RotateCcw | RotateCw},
+        {"button 2", ArcadeButton, 2, 1, turns},
+        {"button 3", ArcadeButton, 3, 1, turns},
+        {"button 1 let go", ArcadeButton, 1, 0, RotateCcw | RotateCcw2},
+        {"button 2 let go", ArcadeButton, 2, 0, RotateCcw},
+        {"button 0 and south", PadButton, SDL_CONTROLLER_BUTTON_A, 1, RotateCcw},
+        {"and D-pad left", PadButton, SDL_CONTROLLER_BUTTON_DPAD_LEFT, 1, RotateCcw | Left},
+        {"and O", Key, SDLK_o, 1, RotateCcw | RotateCw | Left},
+        {"the pad unplugged", UnplugPad, 0, 0, RotateCcw | RotateCw},
+        {"the window left", FocusLost, 0, 0, 0},
+        {"button 2 after", ArcadeButton, 2, 1, RotateCcw2},
+    };
+    for (const auto& [name, input, which, value, want] : steps) {
+        if (input == Key || input == FocusLost) {
+            Send(input == Key ? (value ? SDL_KEYDOWN : SDL_KEYUP) : SDL_WINDOWEVENT, which,
+                 SDL_WINDOWEVENT_FOCUS_LOST);
+        } else if (input == UnplugPad) {
+            Unplug(pad);
+        } else if (input == PadAxis) {
+            SDL_JoystickSetVirtualAxis(pad, which, Sint16(value));
+        } else if (input == ArcadeHat) {
+            SDL_JoystickSetVirtualHat(arcade, which, Uint8(value));
+        } else {
+            SDL_JoystickSetVirtualButton(input == PadButton ? pad : arcade, which, Uint8(value));
+        }
+        PumpEvents();
+        EXPECT_EQ(HeldControls, want) << name;
+    }
+    Unplug(arcade);
+    Send(SDL_KEYUP, SDLK_o);
+}
+
 TEST(Shell, SomeWindowEventsRedrawTheBackBuffer) {
     const std::pair<Uint8, bool> events[] = {
         {SDL_WINDOWEVENT_SHOWN, true},     {SDL_WINDOWEVENT_EXPOSED, true},

@@ -26,30 +26,6 @@ static bool Falling(const Picture& picture, const std::string& preview, int colu
     return false;
 }
 
-// The window's class, as name and class, and its icon as _NET_WM_ICON holds it: the width, the
-// height, then a pixel 0xAARRGGBB a number.
-static std::string ClassOf(Display* x, Window window) {
-    XClassHint hint{};
-    XGetClassHint(x, window, &hint);
-    const std::string names = std::string(hint.res_name ? hint.res_name : "") + " " +
-                              (hint.res_class ? hint.res_class : "");
-    XFree(hint.res_name);
-    XFree(hint.res_class);
-    return names;
-}
-static std::vector<unsigned long> IconOf(Display* x, Window window) {
-    Atom type = 0;
-    int format = 0;
-    unsigned long count = 0, left = 0;
-    unsigned char* data = nullptr;
-    XGetWindowProperty(x, window, XInternAtom(x, "_NET_WM_ICON", False), 0, 1 << 16, False,
-                       AnyPropertyType, &type, &format, &count, &left, &data);
-    const auto* numbers = reinterpret_cast<const unsigned long*>(data);
-    std::vector<unsigned long> icon(numbers, numbers + (data ? count : 0));
-    XFree(data);
-    return icon;
-}
-
 // The start, a tap of D, a soft drop to the floor and the next piece, the close button; and what
 // the program says on its way. A key is held until its effect shows: a loaded machine may read
 // it late.
@@ -61,20 +37,33 @@ static void PlayThrough(const std::string& command, const std::string& folder,
     XFetchName(game.x, game.window, &title);
     EXPECT_STREQ(title, "Velmora");
     XFree(title);
-    EXPECT_EQ(ClassOf(game.x, game.window), windowClass + " " + windowClass);
-    // 64 pixels square, cells of 16: a Z at the top left, an L at the top right, a J on the
-    // left and an I along the bottom; opaque.
-    const std::vector<unsigned long> icon = IconOf(game.x, game.window);
-    ASSERT_EQ(icon.size(), 2 + 64 * 64u);
+    XClassHint names{};
+    ASSERT_TRUE(XGetClassHint(game.x, game.window, &names));
+    EXPECT_EQ(names.res_name + (" " + std::string(names.res_class)),
+              windowClass + " " + windowClass);
+    XFree(names.res_name);
+    XFree(names.res_class);
+    // The icon, 64 pixels square in cells of 16: a Z at the top left, an L at the top right, a J
+    // on the left and an I along the bottom. Xlib hands its 32-bit numbers over as longs, sign
+    // extended: the width, the height, then a pixel 0xAARRGGBB each.
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, left = 0;
+    unsigned char* data = nullptr;
+    XGetWindowProperty(game.x, game.window, XInternAtom(game.x, "_NET_WM_ICON", False), 0, 1 << 16,
+                       False, AnyPropertyType, &type, &format, &count, &left, &data);
+    const auto* icon = reinterpret_cast<const unsigned long*>(data);
+    ASSERT_EQ(count, 2 + 64 * 64u);
     EXPECT_EQ(icon[0] * 1000 + icon[1], 64064u);
     for (const auto& [x, y, face] : {std::tuple(8, 8, Rgb(67, 170, 9)),
                                      {56, 8, {219, 108, 0}},
                                      {8, 40, {1, 59, 215}},
                                      {40, 56, {219, 50, 0}}}) {
-        const unsigned long pixel = icon[2 + y * 64 + x] & 0xffffffff; // 32 bits in a long
-        EXPECT_EQ(pixel >> 24, 255u);
+        const unsigned long pixel = icon[2 + y * 64 + x] & 0xffffffff;
+        EXPECT_EQ(pixel >> 24, 255u) << "opaque";
         EXPECT_TRUE(Near(Rgb(pixel >> 16 & 255, pixel >> 8 & 255, pixel & 255), face)) << x << y;
     }
+    XFree(data);
     EXPECT_EQ(std::pair(game.last.width, game.last.height), std::pair(960, 720));
     EXPECT_EQ(CellsInTheWell(game.last), 0);
     EXPECT_EQ(FrameBars(game.last), err.empty()) << "the frame's program is built";

@@ -82,8 +82,8 @@ Controller* Find(SDL_JoystickID id) {
     return nullptr;
 }
 
-// A device is reported added once as a joystick and, with a layout, once more as a controller;
-// only the first report opens it, and never a second time.
+// A device with a layout is reported added twice, as a joystick and as a controller: the
+// joystick report alone opens it, and a device already open is not opened again.
 void Open(int deviceIndex) {
     const SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(deviceIndex);
     if (Find(id) != nullptr) {

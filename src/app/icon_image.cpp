@@ -36,12 +36,12 @@ std::vector<std::uint8_t> IconPixels(int size) {
     const double scale = static_cast<double>(IconFullSize) / size;
     std::vector<std::uint8_t> pixels;
     for (int y = 0; y < size; ++y) {
+        // The bounds keep rounding from reaching past the last pixel.
+        const int lastY = std::min(static_cast<int>((y + 1) * scale), IconFullSize - 1);
         for (int x = 0; x < size; ++x) {
+            const int lastX = std::min(static_cast<int>((x + 1) * scale), IconFullSize - 1);
             for (int channel = 0; channel < 3; ++channel) {
                 double sum = 0.0;
-                // The bound stops rounding from reaching past the last pixel.
-                const int lastY = std::min(static_cast<int>((y + 1) * scale), IconFullSize - 1);
-                const int lastX = std::min(static_cast<int>((x + 1) * scale), IconFullSize - 1);
                 for (int inY = static_cast<int>(y * scale); inY <= lastY; ++inY) {
                     for (int inX = static_cast<int>(x * scale); inX <= lastX; ++inX) {
                         sum += Coverage(y, inY, scale) * Coverage(x, inX, scale) *

@@ -1,90 +1,14 @@
-// Writes the desktop icon as a PNG of the size asked for: four pieces of the game stacked into a
-// square of 4 by 4 cells, each cell one of the block faces the game draws. At 256 pixels every
-// cell is its 64 by 64 face as it is; smaller sizes average the pixels each output pixel covers.
-#include "block_faces.h"
+// Writes the desktop icon (icon_image.h) as a PNG of the size asked for.
+#include "icon_image.h"
 
 #include <zlib.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
 
 namespace {
-
-constexpr int Cells = 4;
-constexpr int CellSize = 64;
-constexpr int FullSize = Cells * CellSize;
-
-// Piece kinds, rows top to bottom: a Z, an L and a J resting on an I (green, orange, blue, red).
-constexpr int Layout[Cells][Cells] = {
-    {1, 1, 5, 5},
-    {6, 1, 1, 5},
-    {6, 6, 6, 5},
-    {0, 0, 0, 0},
-};
-
-using Image = std::vector<double>; // RGB, rows top to bottom
-
-Image fullSizeIcon() {
-    Image image(FullSize * FullSize * 3);
-    for (int y = 0; y < FullSize; ++y) {
-        for (int x = 0; x < FullSize; ++x) {
-            const BlockFaceImage& face = BlockFaces[Layout[y / CellSize][x / CellSize]];
-            const int storedRow = CellSize - 1 - y % CellSize; // faces are stored bottom row first
-            const std::uint8_t* texel = &face.pixels[(storedRow * CellSize + x % CellSize) * 3];
-            for (int channel = 0; channel < 3; ++channel) {
-                image[(y * FullSize + x) * 3 + channel] = texel[channel];
-            }
-        }
-    }
-    return image;
-}
-
-// weights[out * FullSize + in]: how much of input pixel `in` lies under output pixel `out`,
-// as a share of the output pixel's width.
-std::vector<double> areaWeights(int size) {
-    const double scale = static_cast<double>(FullSize) / size;
-    std::vector<double> weights(static_cast<std::size_t>(size) * FullSize, 0.0);
-    for (int out = 0; out < size; ++out) {
-        const double from = out * scale;
-        const double to = from + scale;
-        for (int in = static_cast<int>(from); in < FullSize && in < to; ++in) {
-            const double covered = std::min<double>(in + 1, to) - std::max<double>(in, from);
-            weights[out * FullSize + in] = covered / scale;
-        }
-    }
-    return weights;
-}
-
-std::vector<std::uint8_t> scaledRgb(const Image& full, int size) {
-    const std::vector<double> weights = areaWeights(size);
-    Image rows(static_cast<std::size_t>(FullSize) * size * 3, 0.0); // columns scaled first
-    for (int y = 0; y < FullSize; ++y) {
-        for (int x = 0; x < size; ++x) {
-            for (int in = 0; in < FullSize; ++in) {
-                for (int channel = 0; channel < 3; ++channel) {
-                    rows[(y * size + x) * 3 + channel] +=
-                        weights[x * FullSize + in] * full[(y * FullSize + in) * 3 + channel];
-                }
-            }
-        }
-    }
-    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(size) * size * 3);
-    for (int y = 0; y < size; ++y) {
-        for (int x = 0; x < size; ++x) {
-            for (int channel = 0; channel < 3; ++channel) {
-                double sum = 0.0;
-                for (int in = 0; in < FullSize; ++in) {
-                    sum += weights[y * FullSize + in] * rows[(in * size + x) * 3 + channel];
-                }
-                pixels[(y * size + x) * 3 + channel] = static_cast<std::uint8_t>(sum + 0.5);
-            }
-        }
-    }
-    return pixels;
-}
 
 void appendBigEndian(std::vector<std::uint8_t>& out, std::uint32_t value) {
     for (int shift = 24; shift >= 0; shift -= 8) {
@@ -140,11 +64,11 @@ bool writePng(const char* path, int size, const std::vector<std::uint8_t>& rgb) 
 
 int main(int argc, char* argv[]) {
     const int size = argc == 3 ? std::atoi(argv[1]) : 0;
-    if (size < 1 || size > FullSize) {
-        std::fprintf(stderr, "usage: make_icon <size 1..%d> <file.png>\n", FullSize);
+    if (size < 1 || size > IconFullSize) {
+        std::fprintf(stderr, "usage: make_icon <size 1..%d> <file.png>\n", IconFullSize);
         return 2;
     }
-    if (!writePng(argv[2], size, scaledRgb(fullSizeIcon(), size))) {
+    if (!writePng(argv[2], size, IconPixels(size))) {
         std::fprintf(stderr, "make_icon: cannot write %s\n", argv[2]);
         return 1;
     }

@@ -1,6 +1,7 @@
 #include "event_pump.h"
 
 #include "camera.h"
+#include "controllers.h"
 #include "logic_timer.h"
 #include "renderer.h"
 
@@ -16,6 +17,10 @@ InputBits ControlForKey(SDL_Keycode key) {
 }
 
 namespace {
+// The controls that keys hold; the controllers hold theirs apart, and a control is held while any
+// of them holds it.
+InputBits KeyControls = 0;
+
 void HandleWindowEvent(const SDL_WindowEvent& event) {
     switch (event.event) {
     case SDL_WINDOWEVENT_SHOWN:
@@ -30,6 +35,12 @@ void HandleWindowEvent(const SDL_WindowEvent& event) {
         break;
     case SDL_WINDOWEVENT_CLOSE:
         Running = false;
+        break;
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+        // A game in a window left for another is left alone: nothing stays held, and until the
+        // focus returns the library passes on no key and no controller press.
+        KeyControls = 0;
+        ReleaseControllers();
         break;
     default:
         break;
@@ -49,13 +60,15 @@ void PumpEvents() {
             break;
         case SDL_KEYDOWN:
             // An auto-repeated key-down sets a bit that is already set.
-            HeldControls.fetch_or(ControlForKey(event.key.keysym.sym), std::memory_order_relaxed);
+            KeyControls |= ControlForKey(event.key.keysym.sym);
             break;
         case SDL_KEYUP:
-            HeldControls.fetch_and(~ControlForKey(event.key.keysym.sym), std::memory_order_relaxed);
+            KeyControls &= ~ControlForKey(event.key.keysym.sym);
             break;
         default:
+            HandleControllerEvent(event);
             break;
         }
     }
+    HeldControls.store(KeyControls | ControllerControls(), std::memory_order_relaxed);
 }

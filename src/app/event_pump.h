@@ -1,6 +1,6 @@
-// The event pump: the one consumer of the media library's event queue. Keyboard events become
-// the held controls, quit and close requests end the run, some window events redraw, and a
-// resize adapts the viewport and the projection.
+// The event pump: the one consumer of the media library's event queue. Keyboard and controller
+// events become the held controls, quit and close requests end the run, some window events
+// redraw, and a resize adapts the viewport and the projection.
 #pragma once
 
 #include <SDL.h>

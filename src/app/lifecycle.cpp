@@ -5,10 +5,12 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "controllers.h"
 #include "event_pump.h"
 #include "logic_timer.h"
 #include "renderer.h"
 #include "snapshot.h"
+#include "window_identity.h"
 
 SDL_Window* Window = nullptr;
 SDL_GLContext GLContext = nullptr;
@@ -28,9 +30,11 @@ void FatalError(const char* message) {
 }
 
 bool OpenWindow() {
+    NameTheWindowClass();
     if (SDL_Init(SDL_INIT_VIDEO) < 0) {
         FatalError("Unable to initialize SDL");
     }
+    StartControllers();
     // The library resets its GL attributes when the video subsystem starts, so the version
     // request only counts from here on. The renderer needs vertex arrays and GLSL 3.30.
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
@@ -46,6 +50,7 @@ bool OpenWindow() {
     if (Window == nullptr) {
         FatalError("Unable to create window");
     }
+    ShowWindowIcon(Window);
     // A context that could not be created shows up as the GLEW failure below.
     GLContext = SDL_GL_CreateContext(Window);
 

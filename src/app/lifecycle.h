@@ -12,8 +12,9 @@ extern SDL_GLContext GLContext;
 // the process with status 1.
 [[noreturn]] void FatalError(const char* message);
 
-// Starts the media library's video subsystem, opens the 960 by 720 window with an OpenGL 3.3
-// core context current on this thread and loads the GL entry points. Answers false after a
+// Starts the media library's video subsystem and its controller support, opens the 960 by 720
+// window, with the desktop's class and the game's icon, with an OpenGL 3.3 core context current
+// on this thread, and loads the GL entry points. Answers false after a
 // GLEW failure, which it has reported and after which the context, the window and the library
 // are released again; a media-library failure does not return (FatalError).
 bool OpenWindow();

@@ -45,6 +45,82 @@ TEST(Shell, EachKeyHoldsItsControlUntilItIsReleased) {
     EXPECT_TRUE(Running);
 }
 
+// A virtual device of the media library's, plugged in: the pump opens it; the handle moves it.
+static SDL_Joystick* Plug(SDL_JoystickType type, Uint16 axes, Uint16 buttons, Uint16 hats) {
+    SDL_VirtualJoystickDesc device{};
+    std::tie(device.version, device.type, device.naxes, device.nbuttons, device.nhats) =
+        std::tuple(SDL_VIRTUAL_JOYSTICK_DESC_VERSION, type, axes, buttons, hats);
+    SDL_Joystick* handle = SDL_JoystickOpen(SDL_JoystickAttachVirtualEx(&device));
+    PumpEvents();
+    return handle;
+}
+
+// The steps run in order, each after the ones before it: the stick's rows take it to either side
+// of half and of a quarter of a deflection, along its stronger axis only.
+TEST(Shell, ControllersHoldWhatTheirKeysHoldBesideTheKeyboard) {
+    SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1"); // the window has no focus
+    SDL_Joystick* pad = Plug(SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX,
+                             SDL_CONTROLLER_BUTTON_MAX, 0);
+    SDL_Joystick* arcade = Plug(SDL_JOYSTICK_TYPE_ARCADE_STICK, 0, 4, 1); // has no layout
+    enum Input { PadButton, PadAxis, ArcadeButton, ArcadeHat, Key, FocusLost, UnplugFirst };
+    const InputBits turns = RotateCcw | RotateCw | RotateCcw2, all = Up | Down | Left | Right;
+    const std::tuple<const char*, Input, int, int, InputBits> steps[] = {
+        {"south", PadButton, SDL_CONTROLLER_BUTTON_A, 1, RotateCcw},
+        {"east", PadButton, SDL_CONTROLLER_BUTTON_B, 1, RotateCcw | RotateCw},
+        {"west", PadButton, SDL_CONTROLLER_BUTTON_X, 1, turns},
+        {"north", PadButton, SDL_CONTROLLER_BUTTON_Y, 1, turns},
+        {"south let go", PadButton, SDL_CONTROLLER_BUTTON_A, 0, RotateCw | RotateCcw2},
+        {"the window left", FocusLost, 0, 0, 0},
+        {"D-pad up", PadButton, SDL_CONTROLLER_BUTTON_DPAD_UP, 1, Up},
+        {"D-pad right", PadButton, SDL_CONTROLLER_BUTTON_DPAD_RIGHT, 1, Up | Right},
+        {"D-pad down", PadButton, SDL_CONTROLLER_BUTTON_DPAD_DOWN, 1, Up | Right | Down},
+        {"D-pad left", PadButton, SDL_CONTROLLER_BUTTON_DPAD_LEFT, 1, all},
+        {"S too", Key, SDLK_s, SDL_KEYDOWN, all},
+        {"D-pad down let go, S holds", PadButton, SDL_CONTROLLER_BUTTON_DPAD_DOWN, 0, all},
+        {"the window left again", FocusLost, 0, 0, 0},
+        {"stick half right", PadAxis, SDL_CONTROLLER_AXIS_LEFTX, 16384, 0},
+        {"stick beyond half right", PadAxis, SDL_CONTROLLER_AXIS_LEFTX, 16385, Right},
+        {"stick back to a quarter", PadAxis, SDL_CONTROLLER_AXIS_LEFTX, 8192, Right},
+        {"stick below a quarter", PadAxis, SDL_CONTROLLER_AXIS_LEFTX, 8191, 0},
+        {"stick beyond half left", PadAxis, SDL_CONTROLLER_AXIS_LEFTX, -16385, Left},
+        {"stick more up than left", PadAxis, SDL_CONTROLLER_AXIS_LEFTY, -24000, Up},
+        {"stick more down than left", PadAxis, SDL_CONTROLLER_AXIS_LEFTY, 24000, Down},
+        {"stick more left than down", PadAxis, SDL_CONTROLLER_AXIS_LEFTX, -30000, Left},
+        {"right stick, as the triggers", PadAxis, SDL_CONTROLLER_AXIS_RIGHTX, 32767, Left},
+        {"and S", Key, SDLK_s, SDL_KEYDOWN, Left | Down},
+        {"S let go, the stick holds", Key, SDLK_s, SDL_KEYUP, Left},
+        {"the pad unplugged", UnplugFirst, 0, 0, 0},
+        {"hat up", ArcadeHat, 0, SDL_HAT_UP, Up},
+        {"hat right and down", ArcadeHat, 0, SDL_HAT_RIGHTDOWN, Right | Down},
+        {"hat left", ArcadeHat, 0, SDL_HAT_LEFT, Left},
+        {"button 0", ArcadeButton, 0, 1, Left | RotateCcw},
+        {"button 1", ArcadeButton, 1, 1, Left | RotateCcw | RotateCw},
+        {"button 2", ArcadeButton, 2, 1, Left | turns},
+        {"button 3", ArcadeButton, 3, 1, Left | turns},
+        {"hat centred", ArcadeHat, 0, SDL_HAT_CENTERED, turns},
+        {"the arcade stick unplugged", UnplugFirst, 0, 0, 0},
+    };
+    for (const auto& [name, input, which, value, want] : steps) {
+        if (input == Key || input == FocusLost) {
+            Send(input == Key ? value : SDL_WINDOWEVENT, which, SDL_WINDOWEVENT_FOCUS_LOST);
+        } else if (input == UnplugFirst) { // the device plugged in first of those left
+            SDL_JoystickDetachVirtual(0);
+        } else if (input == PadAxis) {
+            SDL_JoystickSetVirtualAxis(pad, which, Sint16(value));
+        } else if (input == ArcadeHat) {
+            SDL_JoystickSetVirtualHat(arcade, which, Uint8(value));
+        } else {
+            SDL_JoystickSetVirtualButton(input == PadButton ? pad : arcade, which, Uint8(value));
+        }
+        PumpEvents();
+        EXPECT_EQ(HeldControls, want) << name;
+    }
+    EXPECT_EQ(SDL_GameControllerFromInstanceID(SDL_JoystickInstanceID(pad)), nullptr)
+        << "the pad is closed as often as it was opened, once";
+    SDL_JoystickClose(pad);
+    SDL_JoystickClose(arcade);
+}
+
 TEST(Shell, SomeWindowEventsRedrawTheBackBuffer) {
     const std::pair<Uint8, bool> events[] = {
         {SDL_WINDOWEVENT_SHOWN, true},     {SDL_WINDOWEVENT_EXPOSED, true},

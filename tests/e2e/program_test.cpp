@@ -30,13 +30,40 @@ static bool Falling(const Picture& picture, const std::string& preview, int colu
 // the program says on its way. A key is held until its effect shows: a loaded machine may read
 // it late.
 static void PlayThrough(const std::string& command, const std::string& folder,
-                        const std::string& err) {
+                        const std::string& err, const std::string& windowClass) {
     XPlay game(command, folder);
     ASSERT_TRUE(game.waitFor([](auto& p) { return InPhase(p, "READYGO"); }, 30s));
     char* title = nullptr;
     XFetchName(game.x, game.window, &title);
     EXPECT_STREQ(title, "Velmora");
     XFree(title);
+    XClassHint names{};
+    ASSERT_TRUE(XGetClassHint(game.x, game.window, &names));
+    EXPECT_EQ(names.res_name + (" " + std::string(names.res_class)),
+              windowClass + " " + windowClass);
+    XFree(names.res_name);
+    XFree(names.res_class);
+    // The icon, 64 pixels square in cells of 16: a Z at the top left, an L at the top right, a J
+    // on the left and an I along the bottom. Xlib hands its 32-bit numbers over as longs, sign
+    // extended: the width, the height, then a pixel 0xAARRGGBB each.
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, left = 0;
+    unsigned char* data = nullptr;
+    XGetWindowProperty(game.x, game.window, XInternAtom(game.x, "_NET_WM_ICON", False), 0, 1 << 16,
+                       False, AnyPropertyType, &type, &format, &count, &left, &data);
+    const auto* icon = reinterpret_cast<const unsigned long*>(data);
+    ASSERT_EQ(count, 2 + 64 * 64u);
+    EXPECT_EQ(icon[0] * 1000 + icon[1], 64064u);
+    for (const auto& [x, y, face] : {std::tuple(8, 8, Rgb(67, 170, 9)),
+                                     {56, 8, {219, 108, 0}},
+                                     {8, 40, {1, 59, 215}},
+                                     {40, 56, {219, 50, 0}}}) {
+        const unsigned long pixel = icon[2 + y * 64 + x] & 0xffffffff;
+        EXPECT_EQ(pixel >> 24, 255u) << "opaque";
+        EXPECT_TRUE(Near(Rgb(pixel >> 16 & 255, pixel >> 8 & 255, pixel & 255), face)) << x << y;
+    }
+    XFree(data);
     EXPECT_EQ(std::pair(game.last.width, game.last.height), std::pair(960, 720));
     EXPECT_EQ(CellsInTheWell(game.last), 0);
     EXPECT_EQ(FrameBars(game.last), err.empty()) << "the frame's program is built";
@@ -71,7 +98,7 @@ static void PlayThrough(const std::string& command, const std::string& folder,
 // Installed as a package installs it (CTest's set-up step), the velmora command started from
 // another folder finds its shader files.
 TEST(Program, PlaysThroughInstalled) {
-    PlayThrough(VELMORA_INSTALLED, testing::TempDir(), "");
+    PlayThrough(VELMORA_INSTALLED, testing::TempDir(), "", "org.velmora.velmora");
 }
 
 TEST(Program, PlaysOnWithBrokenShaderFilesWithoutTheWellFrame) {
@@ -82,8 +109,11 @@ TEST(Program, PlaysOnWithBrokenShaderFilesWithoutTheWellFrame) {
     }
     // A vertex stage whose log is one line of over 99 characters, and a missing fragment stage.
     std::ofstream(folder / "colored.vert") << "#version 999\n";
+    setenv("SDL_VIDEO_X11_WMCLASS", "mine", 1); // a class of the user's own stays
     PlayThrough(VELMORA_PROGRAM, folder,
                 "\nVertex Shader compilation failed...\n"
-                "\nFragment Shader compilation failed...\nLink failed...\n");
+                "\nFragment Shader compilation failed...\nLink failed...\n",
+                "mine");
+    unsetenv("SDL_VIDEO_X11_WMCLASS");
     std::filesystem::remove_all(folder);
 }

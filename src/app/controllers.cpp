@@ -1,0 +1,190 @@
+#include "controllers.h"
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+// The left stick's dead zone, in axis units (32768 a full deflection): a direction is pressed
+// past half a deflection and let go below a quarter, so that a stick resting near either line
+// does not chatter.
+constexpr int StickPressBeyond = 16384;
+constexpr int StickReleaseBelow = 8192;
+
+struct ButtonBinding {
+    int button;
+    InputBits control;
+};
+
+constexpr std::array<ButtonBinding, 7> LayoutButtons = {{
+    {SDL_CONTROLLER_BUTTON_DPAD_UP, Up},
+    {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, Right},
+    {SDL_CONTROLLER_BUTTON_DPAD_DOWN, Down},
+    {SDL_CONTROLLER_BUTTON_DPAD_LEFT, Left},
+    {SDL_CONTROLLER_BUTTON_A, RotateCcw},
+    {SDL_CONTROLLER_BUTTON_B, RotateCw},
+    {SDL_CONTROLLER_BUTTON_X, RotateCcw2},
+}};
+// A plain joystick's buttons 0, 1 and 2 stand for south, east and west.
+constexpr std::array<ButtonBinding, 3> PlainButtons = {{
+    {0, RotateCcw},
+    {1, RotateCw},
+    {2, RotateCcw2},
+}};
+// Its hat 0 is the D-pad; a diagonal holds both directions.
+constexpr std::array<ButtonBinding, 4> HatDirections = {{
+    {SDL_HAT_UP, Up},
+    {SDL_HAT_RIGHT, Right},
+    {SDL_HAT_DOWN, Down},
+    {SDL_HAT_LEFT, Left},
+}};
+
+struct Controller {
+    SDL_JoystickID id = -1;
+    SDL_GameController* layout = nullptr; // exactly one of these two is open
+    SDL_Joystick* plain = nullptr;
+    InputBits buttons = 0; // held by its buttons and its D-pad or hat
+    InputBits stick = 0;   // held by its left stick
+    int x = 0;             // the left stick's last position, y downwards
+    int y = 0;
+};
+
+std::vector<Controller> Controllers;
+
+template <std::size_t N>
+InputBits ControlFor(const std::array<ButtonBinding, N>& table, int button) {
+    for (const ButtonBinding& binding : table) {
+        if (binding.button == button) {
+            return binding.control;
+        }
+    }
+    return 0;
+}
+
+// The one direction the left stick holds: along its stronger axis only, pressed beyond half a
+// deflection and, while held, let go only below a quarter.
+InputBits StickDirection(InputBits held, int x, int y) {
+    const bool across = std::abs(x) > std::abs(y);
+    const int along = across ? x : y;
+    const InputBits direction = across ? (along < 0 ? Left : Right) : (along < 0 ? Up : Down);
+    const bool pressed = direction == held ? std::abs(along) >= StickReleaseBelow
+                                           : std::abs(along) > StickPressBeyond;
+    return pressed ? direction : 0;
+}
+
+Controller* Find(SDL_JoystickID id) {
+    for (Controller& controller : Controllers) {
+        if (controller.id == id) {
+            return &controller;
+        }
+    }
+    return nullptr;
+}
+
+// A device with a layout is reported added twice, as a joystick and as a controller: the
+// joystick report alone opens it, and a device already open is not opened again.
+void Open(int deviceIndex) {
+    const SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(deviceIndex);
+    if (Find(id) != nullptr) {
+        return;
+    }
+    Controller controller;
+    if (SDL_IsGameController(deviceIndex)) {
+        controller.layout = SDL_GameControllerOpen(deviceIndex);
+    } else {
+        controller.plain = SDL_JoystickOpen(deviceIndex);
+    }
+    if (controller.layout != nullptr || controller.plain != nullptr) {
+        controller.id = id;
+        Controllers.push_back(controller);
+    }
+}
+
+// What the controller held goes with it.
+void Close(SDL_JoystickID id) {
+    for (auto controller = Controllers.begin(); controller != Controllers.end(); ++controller) {
+        if (controller->id == id) {
+            if (controller->layout != nullptr) {
+                SDL_GameControllerClose(controller->layout);
+            } else {
+                SDL_JoystickClose(controller->plain);
+            }
+            Controllers.erase(controller);
+            return;
+        }
+    }
+}
+
+void SetHeld(InputBits& held, InputBits control, bool down) {
+    held = down ? held | control : held & ~control;
+}
+} // namespace
+
+void StartControllers() {
+    if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) < 0) {
+        std::fprintf(stderr, "Unable to start controller support: %s\n", SDL_GetError());
+    }
+}
+
+void HandleControllerEvent(const SDL_Event& event) {
+    switch (event.type) {
+    case SDL_JOYDEVICEADDED:
+        Open(event.jdevice.which);
+        break;
+    case SDL_JOYDEVICEREMOVED:
+        Close(event.jdevice.which);
+        break;
+    case SDL_CONTROLLERBUTTONDOWN:
+    case SDL_CONTROLLERBUTTONUP:
+        if (Controller* pad = Find(event.cbutton.which)) {
+            SetHeld(pad->buttons, ControlFor(LayoutButtons, event.cbutton.button),
+                    event.cbutton.state == SDL_PRESSED);
+        }
+        break;
+    case SDL_CONTROLLERAXISMOTION:
+        if (Controller* pad = Find(event.caxis.which)) {
+            if (event.caxis.axis == SDL_CONTROLLER_AXIS_LEFTX) {
+                pad->x = event.caxis.value;
+            } else if (event.caxis.axis == SDL_CONTROLLER_AXIS_LEFTY) {
+                pad->y = event.caxis.value;
+            }
+            pad->stick = StickDirection(pad->stick, pad->x, pad->y);
+        }
+        break;
+    case SDL_JOYBUTTONDOWN:
+    case SDL_JOYBUTTONUP:
+        // A controller with a layout reports its raw buttons too; those are read by the layout.
+        if (Controller* stick = Find(event.jbutton.which); stick && stick->plain) {
+            SetHeld(stick->buttons, ControlFor(PlainButtons, event.jbutton.button),
+                    event.jbutton.state == SDL_PRESSED);
+        }
+        break;
+    case SDL_JOYHATMOTION:
+        if (Controller* stick = Find(event.jhat.which);
+            stick && stick->plain && event.jhat.hat == 0) {
+            for (const ButtonBinding& direction : HatDirections) {
+                SetHeld(stick->buttons, direction.control,
+                        (event.jhat.value & direction.button) != 0);
+            }
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+InputBits ControllerControls() {
+    InputBits held = 0;
+    for (const Controller& controller : Controllers) {
+        held |= controller.buttons | controller.stick;
+    }
+    return held;
+}
+
+void ReleaseControllers() {
+    for (Controller& controller : Controllers) {
+        controller.buttons = 0;
+        controller.stick = 0;
+    }
+}

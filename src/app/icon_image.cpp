@@ -1,0 +1,56 @@
+#include "icon_image.h"
+
+#include <algorithm>
+
+#include "block_faces.h"
+
+namespace {
+constexpr int Cells = 4;
+constexpr int CellSize = IconFullSize / Cells;
+
+// Piece kinds, rows top to bottom: a Z, an L and a J resting on an I (green, orange, blue, red).
+constexpr int Layout[Cells][Cells] = {
+    {1, 1, 5, 5},
+    {6, 1, 1, 5},
+    {6, 6, 6, 5},
+    {0, 0, 0, 0},
+};
+
+// One channel of the largest icon's pixel (x, y), y from the top.
+double FullSizeTexel(int x, int y, int channel) {
+    const BlockFaceImage& face = BlockFaces[Layout[y / CellSize][x / CellSize]];
+    const int storedRow = CellSize - 1 - y % CellSize; // faces are stored bottom row first
+    return face.pixels[(storedRow * CellSize + x % CellSize) * 3 + channel];
+}
+
+// How much of the largest icon's pixel column (or row) `in` lies under the column `out` of an
+// icon `scale` times smaller, as a share of the width of `out`.
+double Coverage(int out, int in, double scale) {
+    const double from = out * scale;
+    const double covered = std::min(in + 1.0, from + scale) - std::max<double>(in, from);
+    return std::max(covered, 0.0) / scale;
+}
+} // namespace
+
+std::vector<std::uint8_t> IconPixels(int size) {
+    const double scale = static_cast<double>(IconFullSize) / size;
+    std::vector<std::uint8_t> pixels;
+    for (int y = 0; y < size; ++y) {
+        // The bounds keep rounding from reaching past the last pixel.
+        const int lastY = std::min(static_cast<int>((y + 1) * scale), IconFullSize - 1);
+        for (int x = 0; x < size; ++x) {
+            const int lastX = std::min(static_cast<int>((x + 1) * scale), IconFullSize - 1);
+            for (int channel = 0; channel < 3; ++channel) {
+                double sum = 0.0;
+                for (int inY = static_cast<int>(y * scale); inY <= lastY; ++inY) {
+                    for (int inX = static_cast<int>(x * scale); inX <= lastX; ++inX) {
+                        sum += Coverage(y, inY, scale) * Coverage(x, inX, scale) *
+                               FullSizeTexel(inX, inY, channel);
+                    }
+                }
+                pixels.push_back(static_cast<std::uint8_t>(sum + 0.5));
+            }
+        }
+    }
+    return pixels;
+}

@@ -22,12 +22,16 @@ echo "Fetching the sources of SDL2 and GLEW"
 }
 cross=(-G "Unix Makefiles" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_FIND_ROOT_PATH="$prefix"
   -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=OFF)
-build() { # source folder, then CMake options
+build() { # source folder, then CMake options; their own warnings go to the log with the rest
   local source=$1
   shift
-  cmake -S "$source" -B "$source/build" "${cross[@]}" "$@" >/dev/null
-  cmake --build "$source/build" -j "$jobs" >/dev/null
-  cmake --install "$source/build" >/dev/null
+  {
+    cmake -S "$source" -B "$source/build" "${cross[@]}" "$@" &&
+      cmake --build "$source/build" -j "$jobs" && cmake --install "$source/build"
+  } >"$source/build.log" 2>&1 || {
+    tail -n 40 "$source/build.log"
+    exit 1
+  }
 }
 echo "Building SDL2 for Windows"
 # The program uses SDL's video, events and timer alone, and reads keys, not text: without the

@@ -28,14 +28,17 @@ fi
 export DEBIAN_FRONTEND=noninteractive
 apt_get=("${sudo[@]}" apt-get -o DPkg::Lock::Timeout=600)
 
-# The source entries mirror the binary ones, so that sources come from the same archive.
-if [ "${1:-}" = windows ] && ! grep -qrs -e '^deb-src ' -e '^Types:.*deb-src' /etc/apt/sources.list \
-  /etc/apt/sources.list.d/; then
-  if [ -f /etc/apt/sources.list.d/debian.sources ]; then
-    sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources
-  else
-    sed -n 's/^deb /deb-src /p' /etc/apt/sources.list
-  fi | "${sudo[@]}" tee /etc/apt/sources.list.d/velmora-sources.sources >/dev/null
+# SDL2's and GLEW's sources come from source entries that mirror the binary ones, so from the
+# same archive; they are added, and the lists read again, when apt does not know those sources.
+if [ "${1:-}" = windows ] && ! apt-cache showsrc glew 2>/dev/null | grep -q '^Package: glew$'; then
+  if ! grep -qrs -e '^deb-src ' -e '^Types:.*deb-src' /etc/apt/sources.list /etc/apt/sources.list.d/
+  then
+    if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+      sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources
+    else
+      sed -n 's/^deb /deb-src /p' /etc/apt/sources.list
+    fi | "${sudo[@]}" tee /etc/apt/sources.list.d/velmora-sources.sources >/dev/null
+  fi
   "${apt_get[@]}" update -qq
 fi
 

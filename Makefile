@@ -5,6 +5,10 @@
 # make bench builds in Release and runs the benchmarks
 # make fuzz  fuzzes the rules with libFuzzer (clang) for FUZZ_SECONDS, from the saved corpus
 # make soak  plays SOAK_GAMES seeded games of the rules under AddressSanitizer and UBSan
+# make windows builds build-windows/velmora-<version>-windows-x64.zip with MinGW-w64, on SDL2 and
+#            GLEW built from Debian's sources (once: they are kept in build-windows/deps)
+# make windows-test plays that zip's program through under Wine, as the end-to-end test plays
+#            the Linux build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS := -DVELMORA_WERROR=$(if $(VELMORA_WERROR),$(VELMORA_WERROR),OFF)
 WITH_DISPLAY := scripts/with-display.sh
@@ -13,7 +17,8 @@ THREADED_TESTS := app_handover_tests
 FUZZ_SECONDS ?= 600
 SOAK_GAMES ?= 5000
 
-.PHONY: deps build run test test-plain test-asan test-tsan package bench fuzz soak format clean
+.PHONY: deps build run test test-plain test-asan test-tsan package bench fuzz soak windows \
+	windows-test format clean
 
 deps:
 	@scripts/install-deps.sh
@@ -77,8 +82,23 @@ soak: deps
 		VELMORA_SOAK_GAMES=$(SOAK_GAMES) build-soak/tests/game/game_tests \
 		--gtest_filter='Rules.SeededGames*'
 
+# The icon is drawn by make_icon of the Linux build, which the cross build cannot run.
+windows: deps
+	@scripts/install-deps.sh windows
+	@JOBS=$(JOBS) scripts/build-windows-deps.sh build-windows/deps
+	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS) >/dev/null
+	cmake --build build -j $(JOBS) --target make_icon
+	cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=packaging/windows/toolchain.cmake \
+		-DCMAKE_FIND_ROOT_PATH=$(CURDIR)/build-windows/deps/prefix -DCMAKE_BUILD_TYPE=Release \
+		-DVELMORA_MAKE_ICON=$(CURDIR)/build/packaging/make_icon $(CMAKE_FLAGS) >/dev/null
+	cmake --build build-windows -j $(JOBS)
+
+windows-test: windows
+	cmake --build build -j $(JOBS) --target e2e_tests
+	scripts/windows-test.sh build-windows/velmora-*-windows-x64.zip build/tests/e2e/e2e_tests
+
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf build build-asan build-tsan build-release build-fuzz build-soak
+	rm -rf build build-asan build-tsan build-release build-fuzz build-soak build-windows

@@ -50,7 +50,10 @@ struct XPlay {
 
     Picture picture() { // black until the program's window is shown
         for (XEvent event; !window && XCheckTypedEvent(x, MapNotify, &event);) {
-            XSetInputFocus(x, window = event.xmap.window, RevertToParent, CurrentTime);
+            // Not a pop-up, such as the one-pixel helper windows that Wine shows for a moment.
+            if (!event.xmap.override_redirect) {
+                XSetInputFocus(x, window = event.xmap.window, RevertToParent, CurrentTime);
+            }
         }
         XWindowAttributes size{};
         if (!window || !XGetWindowAttributes(x, window, &size)) {

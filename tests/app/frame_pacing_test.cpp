@@ -1,0 +1,97 @@
+// When the main loop draws: what it learns of a display from the swaps' return times, the
+// margin it keeps before a refresh, and which ticks it presents at all. Times in microseconds.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "frame_pacing.h"
+
+// `count` swaps, each `waits` long, returning `period` apart from 1 s on.
+static FramePacing Learnt(Micros period, int count = 18, Micros waits = 3'000) {
+    FramePacing pacing;
+    for (Micros swap = 0; swap < count; ++swap) {
+        NoteSwap(pacing, 1'000'000 + swap * period - waits, 1'000'000 + swap * period);
+    }
+    return pacing;
+}
+
+TEST(FramePacing, SwapsThatWaitARefreshApartPaceTheDrawingOnlyBelowTheTickRate) {
+    // The first two swaps give a period, the next sixteen agree with it.
+    const std::tuple<const char*, FramePacing, bool, Micros> displays[] = {
+        {"60 Hz", Learnt(16'667), true, 16'667},
+        {"60 Hz, one swap short", Learnt(16'667, 17), false, 16'667},
+        {"as slow as the ticks and a quarter millisecond", Learnt(16'250), false, 16'250},
+        {"a microsecond slower", Learnt(16'251), true, 16'251},
+        {"swaps that never wait", Learnt(16'000, 18, 1'999), false, 0},
+    };
+    for (auto [display, pacing, paced, period] : displays) {
+        EXPECT_EQ(pacing.period, period) << display;
+        // Paced, drawing starts the first margin, 5 ms, before the refresh after the last.
+        EXPECT_EQ(NextDeadline(pacing, pacing.lastReturn + 100) - pacing.lastReturn,
+                  paced ? period - 5'000 : 100)
+            << display;
+    }
+}
+
+TEST(FramePacing, TheMarginFollowsTheDrawingRisesOnAMissedRefreshAndFallsSlowly) {
+    using Ms = std::vector<Micros>;
+    // Per picture: its drawing, its return after the refresh aimed at; then the deadline after
+    // the last return and the margin afterwards, worked out in the comments.
+    const Ms took = {2'000, 2'000, 8'000, 1'000, 1'000};
+    const Ms late = {300, 16'667 + 300, 300, 300, 5'000};
+    Ms deadlines, margins;
+    FramePacing pacing = Learnt(16'667);
+    for (std::size_t picture = 0; picture < took.size(); ++picture) {
+        const Micros deadline = NextDeadline(pacing, pacing.lastReturn + 100);
+        deadlines.push_back(deadline - pacing.lastReturn);
+        NoteDrawing(pacing, took[picture]);
+        NoteSwap(pacing, deadline + took[picture], pacing.aim + late[picture]);
+        margins.push_back(pacing.margin);
+    }
+    // Drawing 1000 (half the first), 1500, 4750, 4516, 4297; the grid moves an eighth of each
+    // late return (37). Margins: 5000 - (5000 - 2000) / 16; missed, + 2000; 6813 - (6813 -
+    // 5750) / 16; 6747 - (6747 - 5516) / 16; a return 5 ms late is off the grid: unchanged.
+    EXPECT_EQ(deadlines, (Ms{16'667 - 5'000, 16'667 + 37 - 300 - 4'813, 16'667 + 37 - 300 - 6'813,
+                             16'667 + 37 - 300 - 6'747, 16'667 + 37 - 300 - 6'671}));
+    EXPECT_EQ(margins, (Ms{4'813, 6'813, 6'747, 6'671, 6'671}));
+    EXPECT_EQ(pacing.trust, TrustedReturns - OffGridDistrust);
+}
+
+TEST(FramePacing, ALookPresentsOnlyWhatTheScreenDoesNotShowYet) {
+    const GameState drawn = GameState::newGame(3).tick(0); // the first tick of the ready pause
+    using Change = void (*)(GameState&);
+    const std::tuple<const char*, bool, bool, Change, Look> looks[] = {
+        {"no tick since the last look", false, false, [](GameState&) {}, Look::Nothing},
+        {"the tick on screen", true, false, [](GameState&) {}, Look::StandingStill},
+        {"a window event, no tick", false, true, [](GameState&) {}, Look::Present},
+        // What the ready pause and a finished game change: nothing the picture shows.
+        {"the rules' own counters and memories", true, false,
+         [](GameState& g) {
+             std::tie(g.readyTimer, g.areTimer, g.lockDelay, g.gravityAccum, g.shiftRepeat) =
+                 std::tuple(9, 9, 9, 9, 9);
+             std::tie(g.prevPhase, g.prevControls, g.rotateHeld, g.firstPiece, g.combo) =
+                 std::tuple(GAMEOVER, Down, true, false, 2);
+         },
+         Look::StandingStill},
+        {"FRAMES", true, false, [](GameState& g) { g.frameCount += 1; }, Look::Present},
+        {"PHASE", true, false, [](GameState& g) { g.phase = ACTIVE; }, Look::Present},
+        {"NEXT", true, false, [](GameState& g) { g.nextKind = NoPiece; }, Look::Present},
+        {"GRADE", true, false, [](GameState& g) { g.grade += 1; }, Look::Present},
+        {"POINTS", true, false, [](GameState& g) { g.score += 1; }, Look::Present},
+        {"LEVEL", true, false, [](GameState& g) { g.level += 1; }, Look::Present},
+        {"INDEX", true, false, [](GameState& g) { g.gravityIndex += 1; }, Look::Present},
+        {"a cell of the floor row", true, false, [](GameState& g) { g.board[209] = PieceJ; },
+         Look::Present},
+        {"the piece's kind", true, false, [](GameState& g) { g.activeKind = PieceI; },
+         Look::Present},
+        {"its column", true, false, [](GameState& g) { g.pieceColumn += 1; }, Look::Present},
+        {"its row", true, false, [](GameState& g) { g.pieceRow += 1; }, Look::Present},
+        {"its rotation", true, false, [](GameState& g) { g.pieceRotation += 1; }, Look::Present},
+    };
+    for (const auto& [name, newTick, wanted, change, look] : looks) {
+        GameState newest = drawn;
+        change(newest);
+        EXPECT_EQ(LookFor(newTick, wanted, &newest, drawn), look) << name;
+    }
+    EXPECT_EQ(LookFor(true, false, nullptr, drawn), Look::Present) << "before the first tick";
+}

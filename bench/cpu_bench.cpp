@@ -3,7 +3,9 @@
 // workers) over 30 seconds of play, as a share of one core, from /proc/<pid>/stat. The 30
 // seconds are read in three slices of 10; the median and the highest slice are reported. The
 // X server's share is shown beside it, since it copies every presented picture. The bench
-// itself only sleeps and taps a key twice a second meanwhile.
+// itself only sleeps and taps a key twice a second meanwhile. Then it holds S until the game
+// ends and reads the CPU time again over three slices of 10 seconds at GAMEOVER, where the
+// picture cannot change.
 #include "observe.h"
 
 #include <cstdio>
@@ -12,6 +14,7 @@
 namespace {
 constexpr int Slices = 3;
 constexpr auto SliceLength = 10s;
+constexpr auto StillSliceLength = 10s;
 constexpr auto TapEvery = 500ms;
 const char* const Keys[] = {"d", "o", "a", "i"};
 
@@ -29,6 +32,16 @@ Reading Take(pid_t program, pid_t server) {
 
 double Seconds(BenchClock::duration span) {
     return std::chrono::duration<double>(span).count();
+}
+
+void PrintByThread(const Reading& first, const Reading& last) {
+    std::printf("by thread:\n");
+    for (const auto& [name, seconds] : last.threads) {
+        const auto before = first.threads.find(name);
+        const double spent = seconds - (before != first.threads.end() ? before->second : 0.0);
+        std::printf("  %-22s %9.2f%%\n", name.c_str(),
+                    100.0 * spent / Seconds(last.when - first.when));
+    }
 }
 } // namespace
 
@@ -76,15 +89,35 @@ int main() {
     std::printf("whole %.1f s %14s %9.1f%% %9.1f%%\n", wall, "",
                 100.0 * (last.program - first.program) / wall,
                 100.0 * (last.server - first.server) / wall);
-    std::printf("by thread over the whole run:\n");
-    for (const auto& [name, seconds] : last.threads) {
-        const auto before = first.threads.find(name);
-        const double spent = seconds - (before != first.threads.end() ? before->second : 0.0);
-        std::printf("  %-22s %9.1f%%\n", name.c_str(), 100.0 * spent / wall);
-    }
+    PrintByThread(first, last);
     std::printf("load average %.2f before, %.2f after; %d key taps\n", loadBefore, LoadAverage(),
                 taps);
     PrintResult("CPU use of the program over 30 s of play (all threads, % of one core)",
                 Fixed(Median(shares), 1, "") + "%", Fixed(Largest(shares), 1, "") + "%", "-");
+
+    // Then S held until the stack reaches the top, and the picture left standing.
+    game.key("s", true);
+    const bool over = game.waitFor(
+        [](const Picture& picture) { return ReadText(picture, -17, -2, 9) == "GAMEOVER "; }, 120s);
+    game.key("s", false);
+    if (!over) {
+        std::fprintf(stderr, "cpu_bench: the game did not end with S held\n");
+        return 1;
+    }
+    std::this_thread::sleep_for(1s);
+    std::vector<Reading> stillReadings{Take(program, server)};
+    std::vector<double> still;
+    for (int slice = 0; slice < Slices; ++slice) {
+        std::this_thread::sleep_for(StillSliceLength);
+        stillReadings.push_back(Take(program, server));
+        const Reading& from = stillReadings[slice];
+        const Reading& to = stillReadings[slice + 1];
+        still.push_back(100.0 * (to.program - from.program) / Seconds(to.when - from.when));
+    }
+    std::printf("at GAMEOVER, %d slices of %lld s: program %.2f%% (median)\n", Slices,
+                static_cast<long long>(StillSliceLength.count()), Median(still));
+    PrintByThread(stillReadings.front(), stillReadings.back());
+    PrintResult("CPU use at GAMEOVER, the picture standing still (all threads, % of one core)",
+                Fixed(Median(still), 2, "") + "%", Fixed(Largest(still), 2, "") + "%", "< 1%");
     return 0;
 }

@@ -24,7 +24,7 @@ constexpr int TrustedReturns = 16;
 // A return off the grid, or an interval off the period, takes back this much of the trust.
 constexpr int OffGridDistrust = 4;
 // Once paced, the period is measured along the grid when it spans this many periods.
-constexpr Micros PeriodBaseline = 64;
+constexpr Micros PeriodBaseline = 64; // periods
 // Drawing starts at least this long before the refresh beyond the drawing itself, and a missed
 // refresh adds this much.
 constexpr Micros LeastSlack = 1000;
@@ -37,8 +37,8 @@ struct FramePacing {
     Micros lastReturn = 0;  // of the last swap
     Micros gridStart = 0;   // the last learning return, where the grid's measure starts
     Micros gridPeriods = 0; // periods on the grid since gridStart
-    int trust = 0;          // returns on the grid, up to TrustedReturns
-    bool paced = false;     // trusted from TrustedReturns returns until the trust is spent
+    int trust = 0;          // returns a period apart, then on the grid; up to TrustedReturns
+    bool paced = false;     // from TrustedReturns such returns until the trust is spent
     Micros drawing = 0;     // the drawing's time: a longer one counts by half, a shorter slowly
     Micros margin = FirstMargin; // how long before its refresh a picture starts to be drawn
     Micros aim = 0; // the refresh that the picture being drawn is meant for; 0 for none

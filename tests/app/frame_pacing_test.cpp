@@ -59,39 +59,34 @@ TEST(FramePacing, TheMarginFollowsTheDrawingRisesOnAMissedRefreshAndFallsSlowly)
 
 TEST(FramePacing, ALookPresentsOnlyWhatTheScreenDoesNotShowYet) {
     const GameState drawn = GameState::newGame(3).tick(0); // the first tick of the ready pause
-    using Change = void (*)(GameState&);
-    const std::tuple<const char*, bool, bool, Change, Look> looks[] = {
-        {"no tick since the last look", false, false, [](GameState&) {}, Look::Nothing},
-        {"the tick on screen", true, false, [](GameState&) {}, Look::StandingStill},
-        {"a window event, no tick", false, true, [](GameState&) {}, Look::Present},
-        // What the ready pause and a finished game change: nothing the picture shows.
-        {"the rules' own counters and memories", true, false,
-         [](GameState& g) {
-             std::tie(g.readyTimer, g.areTimer, g.lockDelay, g.gravityAccum, g.shiftRepeat) =
-                 std::tuple(9, 9, 9, 9, 9);
-             std::tie(g.prevPhase, g.prevControls, g.rotateHeld, g.firstPiece, g.combo) =
-                 std::tuple(GAMEOVER, Down, true, false, 2);
-         },
-         Look::StandingStill},
-        {"FRAMES", true, false, [](GameState& g) { g.frameCount += 1; }, Look::Present},
-        {"PHASE", true, false, [](GameState& g) { g.phase = ACTIVE; }, Look::Present},
-        {"NEXT", true, false, [](GameState& g) { g.nextKind = NoPiece; }, Look::Present},
-        {"GRADE", true, false, [](GameState& g) { g.grade += 1; }, Look::Present},
-        {"POINTS", true, false, [](GameState& g) { g.score += 1; }, Look::Present},
-        {"LEVEL", true, false, [](GameState& g) { g.level += 1; }, Look::Present},
-        {"INDEX", true, false, [](GameState& g) { g.gravityIndex += 1; }, Look::Present},
-        {"a cell of the floor row", true, false, [](GameState& g) { g.board[209] = PieceJ; },
-         Look::Present},
-        {"the piece's kind", true, false, [](GameState& g) { g.activeKind = PieceI; },
-         Look::Present},
-        {"its column", true, false, [](GameState& g) { g.pieceColumn += 1; }, Look::Present},
-        {"its row", true, false, [](GameState& g) { g.pieceRow += 1; }, Look::Present},
-        {"its rotation", true, false, [](GameState& g) { g.pieceRotation += 1; }, Look::Present},
-    };
-    for (const auto& [name, newTick, wanted, change, look] : looks) {
+    const auto look = [&](bool newTick, bool wanted, auto change) {
         GameState newest = drawn;
         change(newest);
-        EXPECT_EQ(LookFor(newTick, wanted, &newest, drawn), look) << name;
-    }
+        return LookFor(newTick, wanted, &newest, drawn);
+    };
+    const auto same = [](GameState&) {};
+    EXPECT_EQ(look(false, false, same), Look::Nothing);
+    EXPECT_EQ(look(true, false, same), Look::StandingStill) << "the tick on screen";
+    EXPECT_EQ(look(false, true, same), Look::Present) << "a window event";
     EXPECT_EQ(LookFor(true, false, nullptr, drawn), Look::Present) << "before the first tick";
+    // What the ready pause and a finished game change: nothing the picture shows.
+    EXPECT_EQ(look(true, false,
+                   [](GameState& g) {
+                       std::tie(g.readyTimer, g.areTimer, g.lockDelay, g.gravityAccum,
+                                g.shiftRepeat, g.combo) = std::tuple(9, 9, 9, 9, 9, 2);
+                       std::tie(g.prevPhase, g.prevControls, g.rotateHeld, g.firstPiece) =
+                           std::tuple(GAMEOVER, Down, true, false);
+                   }),
+              Look::StandingStill);
+    // Each field that the picture shows, alone.
+    for (auto field : {&GameState::nextKind, &GameState::activeKind, &GameState::pieceRotation,
+                       &GameState::grade, &GameState::score, &GameState::level,
+                       &GameState::frameCount, &GameState::gravityIndex}) {
+        EXPECT_EQ(look(true, false, [&](GameState& g) { g.*field += 1; }), Look::Present);
+    }
+    for (auto field : {&GameState::pieceColumn, &GameState::pieceRow}) {
+        EXPECT_EQ(look(true, false, [&](GameState& g) { g.*field += 1; }), Look::Present);
+    }
+    EXPECT_EQ(look(true, false, [](GameState& g) { g.phase = ACTIVE; }), Look::Present);
+    EXPECT_EQ(look(true, false, [](GameState& g) { g.board[209] = PieceJ; }), Look::Present);
 }

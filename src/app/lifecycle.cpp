@@ -6,9 +6,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <string>
 #include <thread>
-#include <unistd.h>
 
 #include "event_pump.h"
 #include "frame_pacing.h"
@@ -143,8 +141,8 @@ void RunMainLoop() {
             PictureWanted = false;
             Present(pacing);
         } else if (look == Look::StandingStill) {
-            // The next tick most likely changes nothing either, and a picture that it does
-            // change is drawn at once after this wait, aimed at no refresh.
+            // A tick that changes the picture after this wait is drawn at once, aimed at no
+            // refresh.
             SDL_WaitEventTimeout(nullptr, StandingStillWaitMs);
             pacing.aim = 0;
             continue;

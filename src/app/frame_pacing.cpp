@@ -69,10 +69,14 @@ void NoteSwap(FramePacing& pacing, Micros called, Micros returned) {
     }
     const Micros periods = FloorDiv(returned - pacing.refresh + pacing.period / 2, pacing.period);
     const Micros residual = returned - pacing.refresh - periods * pacing.period;
-    if (periods < 1 || std::abs(residual) > OffGrid) {
+    if (periods < 1 || residual < -OffGrid) {
+        // Before its refresh: the grid is not the display's.
         pacing.trust = std::max(pacing.trust - OffGridDistrust, 0);
         pacing.paced = pacing.trust > 0;
         return;
+    }
+    if (residual > OffGrid) {
+        return; // the thread came back late, which tells nothing of the display
     }
     // A swap never returns before its refresh, so an early return moves the grid all the way;
     // a late one may be the thread's own delay and moves it a little. Over many periods the

@@ -21,7 +21,8 @@ constexpr Micros LongestPeriod = 50000;
 constexpr Micros SlowerThanTicks = 250;
 // This many swaps in a row that wait a period apart before drawing is paced.
 constexpr int TrustedReturns = 16;
-// A return off the grid, or an interval off the period, takes back this much of the trust.
+// A return before the grid's refresh, or an interval off the period, takes back this much of
+// the trust.
 constexpr int OffGridDistrust = 4;
 // Once paced, the period is measured along the grid when it spans this many periods.
 constexpr Micros PeriodBaseline = 64; // periods

@@ -37,8 +37,8 @@ TEST(FramePacing, TheMarginFollowsTheDrawingRisesOnAMissedRefreshAndFallsSlowly)
     using Ms = std::vector<Micros>;
     // Per picture: its drawing, its return after the refresh aimed at; then the deadline after
     // the last return and the margin afterwards, worked out in the comments.
-    const Ms took = {2'000, 2'000, 8'000, 1'000, 1'000};
-    const Ms late = {300, 16'667 + 300, 300, 300, 5'000};
+    const Ms took = {2'000, 2'000, 8'000, 1'000, 1'000, 1'000};
+    const Ms late = {300, 16'667 + 300, 300, 300, -4'000, 5'000};
     Ms deadlines, margins;
     FramePacing pacing = Learnt(16'667);
     for (std::size_t picture = 0; picture < took.size(); ++picture) {
@@ -48,12 +48,14 @@ TEST(FramePacing, TheMarginFollowsTheDrawingRisesOnAMissedRefreshAndFallsSlowly)
         NoteSwap(pacing, deadline + took[picture], pacing.aim + late[picture]);
         margins.push_back(pacing.margin);
     }
-    // Drawing 1000 (half the first), 1500, 4750, 4516, 4297; the grid moves an eighth of each
-    // late return (37). Margins: 5000 - (5000 - 2000) / 16; missed, + 2000; 6813 - (6813 -
-    // 5750) / 16; 6747 - (6747 - 5516) / 16; a return 5 ms late is off the grid: unchanged.
-    EXPECT_EQ(deadlines, (Ms{16'667 - 5'000, 16'667 + 37 - 300 - 4'813, 16'667 + 37 - 300 - 6'813,
-                             16'667 + 37 - 300 - 6'747, 16'667 + 37 - 300 - 6'671}));
-    EXPECT_EQ(margins, (Ms{4'813, 6'813, 6'747, 6'671, 6'671}));
+    // Drawing 1000 (half the first), 1500, 4750, 4516, 4297, 4091; the grid moves an eighth of
+    // each late return (37). Margins: 5000 - (5000 - 2000) / 16; missed, + 2000; 6813 - (6813 -
+    // 5750) / 16; 6747 - (6747 - 5516) / 16; a return 4 ms before its refresh is off the grid
+    // and one 5 ms late the thread's own delay: unchanged, the next aim two periods on.
+    EXPECT_EQ(deadlines,
+              (Ms{16'667 - 5'000, 16'667 + 37 - 300 - 4'813, 16'667 + 37 - 300 - 6'813,
+                  16'667 + 37 - 300 - 6'747, 16'667 + 37 - 300 - 6'671, 16'667 - 6'671 + 4'000}));
+    EXPECT_EQ(margins, (Ms{4'813, 6'813, 6'747, 6'671, 6'671, 6'671}));
     EXPECT_EQ(pacing.trust, TrustedReturns - OffGridDistrust);
 }
 

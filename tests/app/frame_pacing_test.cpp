@@ -49,13 +49,13 @@ TEST(FramePacing, TheMarginFollowsTheDrawingRisesOnAMissedRefreshAndFallsSlowly)
         margins.push_back(pacing.margin);
     }
     // Drawing 1000 (half the first), 1500, 4750, 4516, 4297, 4091; the grid moves an eighth of
-    // each late return (37). Margins: 5000 - (5000 - 2000) / 16; missed, + 2000; 6813 - (6813 -
-    // 5750) / 16; 6747 - (6747 - 5516) / 16; a return 4 ms before its refresh is off the grid
+    // each late return (37). Margins: 5000 - (5000 - 2000) / 64; missed, + 2000; 6954 - (6954 -
+    // 5750) / 64; 6936 - (6936 - 5516) / 64; a return 4 ms before its refresh is off the grid
     // and one 5 ms late the thread's own delay: unchanged, the next aim two periods on.
     EXPECT_EQ(deadlines,
-              (Ms{16'667 - 5'000, 16'667 + 37 - 300 - 4'813, 16'667 + 37 - 300 - 6'813,
-                  16'667 + 37 - 300 - 6'747, 16'667 + 37 - 300 - 6'671, 16'667 - 6'671 + 4'000}));
-    EXPECT_EQ(margins, (Ms{4'813, 6'813, 6'747, 6'671, 6'671, 6'671}));
+              (Ms{16'667 - 5'000, 16'667 + 37 - 300 - 4'954, 16'667 + 37 - 300 - 6'954,
+                  16'667 + 37 - 300 - 6'936, 16'667 + 37 - 300 - 6'914, 16'667 - 6'914 + 4'000}));
+    EXPECT_EQ(margins, (Ms{4'954, 6'954, 6'936, 6'914, 6'914, 6'914}));
     EXPECT_EQ(pacing.trust, TrustedReturns - OffGridDistrust);
 }
 

@@ -14,7 +14,6 @@
 namespace {
 constexpr int Slices = 3;
 constexpr auto SliceLength = 10s;
-constexpr auto StillSliceLength = 10s;
 constexpr auto TapEvery = 500ms;
 const char* const Keys[] = {"d", "o", "a", "i"};
 
@@ -108,14 +107,14 @@ int main() {
     std::vector<Reading> stillReadings{Take(program, server)};
     std::vector<double> still;
     for (int slice = 0; slice < Slices; ++slice) {
-        std::this_thread::sleep_for(StillSliceLength);
+        std::this_thread::sleep_for(SliceLength);
         stillReadings.push_back(Take(program, server));
         const Reading& from = stillReadings[slice];
         const Reading& to = stillReadings[slice + 1];
         still.push_back(100.0 * (to.program - from.program) / Seconds(to.when - from.when));
     }
     std::printf("at GAMEOVER, %d slices of %lld s: program %.2f%% (median)\n", Slices,
-                static_cast<long long>(StillSliceLength.count()), Median(still));
+                static_cast<long long>(SliceLength.count()), Median(still));
     PrintByThread(stillReadings.front(), stillReadings.back());
     PrintResult("CPU use at GAMEOVER, the picture standing still (all threads, % of one core)",
                 Fixed(Median(still), 2, "") + "%", Fixed(Largest(still), 2, "") + "%", "< 1%");

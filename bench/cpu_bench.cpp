@@ -5,7 +5,9 @@
 // X server's share is shown beside it, since it copies every presented picture. The bench
 // itself only sleeps and taps a key twice a second meanwhile. It plays twice: with no controller,
 // then with a pad plugged in (bench/virtual_pad.cpp, preloaded into the program), since the media
-// library waits for events by polling every millisecond while a joystick is open.
+// library waits for events by polling every millisecond while a joystick is open. After the
+// first, it holds S until the game ends and reads the CPU time again over three slices of 10
+// seconds at GAMEOVER, where the picture cannot change.
 #include "observe.h"
 
 #include <cstdio>
@@ -33,7 +35,46 @@ Reading Take(pid_t program, pid_t server) {
 double Seconds(BenchClock::duration span) {
     return std::chrono::duration<double>(span).count();
 }
+
+void PrintByThread(const Reading& first, const Reading& last) {
+    std::printf("by thread:\n");
+    for (const auto& [name, seconds] : last.threads) {
+        const auto before = first.threads.find(name);
+        const double spent = seconds - (before != first.threads.end() ? before->second : 0.0);
+        std::printf("  %-22s %9.2f%%\n", name.c_str(),
+                    100.0 * spent / Seconds(last.when - first.when));
+    }
+}
 } // namespace
+
+// S held until the stack reaches the top, then the picture left standing: whether it could be
+// measured.
+bool StandingStill(XPlay& game, pid_t program, pid_t server) {
+    game.key("s", true);
+    const bool over = game.waitFor(
+        [](const Picture& picture) { return ReadText(picture, -17, -2, 9) == "GAMEOVER "; }, 120s);
+    game.key("s", false);
+    if (!over) {
+        std::fprintf(stderr, "cpu_bench: the game did not end with S held\n");
+        return false;
+    }
+    std::this_thread::sleep_for(1s);
+    std::vector<Reading> stillReadings{Take(program, server)};
+    std::vector<double> still;
+    for (int slice = 0; slice < Slices; ++slice) {
+        std::this_thread::sleep_for(SliceLength);
+        stillReadings.push_back(Take(program, server));
+        const Reading& from = stillReadings[slice];
+        const Reading& to = stillReadings[slice + 1];
+        still.push_back(100.0 * (to.program - from.program) / Seconds(to.when - from.when));
+    }
+    std::printf("at GAMEOVER, %d slices of %lld s: program %.2f%% (median)\n", Slices,
+                static_cast<long long>(SliceLength.count()), Median(still));
+    PrintByThread(stillReadings.front(), stillReadings.back());
+    PrintResult("CPU use at GAMEOVER, the picture standing still (all threads, % of one core)",
+                Fixed(Median(still), 2, "") + "%", Fixed(Largest(still), 2, "") + "%", "< 1%");
+    return true;
+}
 
 // One 30-second measurement, printed under the heading; whether it could be taken.
 bool Measure(const std::string& heading, bool withPad) {
@@ -90,16 +131,14 @@ bool Measure(const std::string& heading, bool withPad) {
     std::printf("whole %.1f s %14s %9.1f%% %9.1f%%\n", wall, "",
                 100.0 * (last.program - first.program) / wall,
                 100.0 * (last.server - first.server) / wall);
-    std::printf("by thread over the whole run:\n");
-    for (const auto& [name, seconds] : last.threads) {
-        const auto before = first.threads.find(name);
-        const double spent = seconds - (before != first.threads.end() ? before->second : 0.0);
-        std::printf("  %-22s %9.1f%%\n", name.c_str(), 100.0 * spent / wall);
-    }
+    PrintByThread(first, last);
     std::printf("load average %.2f before, %.2f after; %d key taps\n", loadBefore, LoadAverage(),
                 taps);
     PrintResult("CPU use of the program over 30 s of play (all threads, % of one core), " + heading,
                 Fixed(Median(shares), 1, "") + "%", Fixed(Largest(shares), 1, "") + "%", "-");
+    if (!withPad) {
+        return StandingStill(game, program, server);
+    }
     return true;
 }
 

@@ -220,6 +220,24 @@ bool WaitForActive(XPlay& game, std::chrono::milliseconds limit) {
         [](const Picture& picture) { return ReadText(picture, -17, -2, 9) == "ACTIVE   "; }, limit);
 }
 
+std::unique_ptr<XPlay> StartGame(const DisplayMode& display, const char* bench) {
+    // The program inherits the variables through the shell that XPlay starts it with; they are
+    // taken away again once it runs, so that no later helper (perf) carries the library.
+    if (display.hz > 0) {
+        setenv("LD_PRELOAD", VELMORA_DISPLAY_SIM, 1);
+        setenv("VELMORA_DISPLAY_HZ", std::to_string(display.hz).c_str(), 1);
+    }
+    auto game = std::make_unique<XPlay>(VELMORA_PROGRAM, VELMORA_FOLDER);
+    const bool steerable = WaitForActive(*game, 20s);
+    unsetenv("LD_PRELOAD");
+    unsetenv("VELMORA_DISPLAY_HZ");
+    if (!steerable) {
+        std::fprintf(stderr, "%s: the game never became steerable (%s)\n", bench, display.name);
+        return nullptr;
+    }
+    return game;
+}
+
 pid_t GameProcess() {
     return ChildNamed(getpid(), "velmora");
 }
@@ -298,6 +316,16 @@ void PrintResult(const std::string& what, const std::string& median, const std::
                  const std::string& target) {
     std::printf("result\t%s\t%s\t%s\t%s\n", what.c_str(), median.c_str(), worst.c_str(),
                 target.c_str());
+    std::fflush(stdout);
+}
+
+void PrintModesResult(const std::string& what, const std::vector<std::string>& figures,
+                      const std::string& target) {
+    std::printf("modes\t%s", what.c_str());
+    for (const std::string& figure : figures) {
+        std::printf("\t%s", figure.c_str());
+    }
+    std::printf("\t%s\n", target.c_str());
     std::fflush(stdout);
 }
 

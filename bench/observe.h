@@ -111,6 +111,18 @@ std::string ReadWholeFile(const std::string& path);
 
 // Waits until the first piece of the game can be steered (the display shows ACTIVE).
 bool WaitForActive(XPlay& game, std::chrono::milliseconds limit);
+
+// The display that the program presents on: Xvfb as it is, where a swap never waits, or a display
+// of `hz` refreshes a second simulated by bench/display_sim.cpp, preloaded into the program.
+struct DisplayMode {
+    const char* name;
+    int hz;
+};
+inline constexpr DisplayMode DisplayModes[] = {{"no vsync", 0}, {"60 Hz", 60}, {"144 Hz", 144}};
+
+// Starts the program on the display and waits until its first piece can be steered; null, said
+// on standard error with the bench's name, when it never can.
+std::unique_ptr<XPlay> StartGame(const DisplayMode& display, const char* bench);
 // The game that the XPlay started: a child of this process.
 pid_t GameProcess();
 
@@ -138,4 +150,8 @@ double Largest(const std::vector<double>& values);
 // the word "result", the figures already in their units.
 void PrintResult(const std::string& what, const std::string& median, const std::string& worst,
                  const std::string& target);
+// A line of the table of the display modes: one figure (median / worst) for each of
+// DisplayModes, in their order.
+void PrintModesResult(const std::string& what, const std::vector<std::string>& figures,
+                      const std::string& target);
 std::string Fixed(double value, int decimals, const std::string& unit);

@@ -1,8 +1,12 @@
-// The pace of the logic timer in the real program, which takes no options and carries no
-// hooks for this, so everything is seen from outside while a game runs untouched:
+// The pace of the logic timer and of the pictures in the real program, on each of the display
+// modes (observe.h). The program takes no options and carries no hooks for this, so everything
+// is seen from outside while a game runs untouched:
 // - ticks per 10 s of wall time: the frame counter that the screen shows, read at the start
 //   and at the end of each of three 10-second windows (a picture trails its tick by the time
 //   a frame takes to draw and present, alike at both ends, so a count is good to one tick);
+// - the pictures presented: the counter looked at every 2 ms or so through each window; each
+//   change is a picture of a newer tick on the screen. At 60 Hz every refresh can show a newer
+//   tick (the ticks come faster), so a refresh short of one is counted as a stutter;
 // - the largest gap between two ticks: the kernel traces every entry into the program's timer
 //   callback LogicTick (a uprobe placed by perf on the built program, found by its symbol),
 //   and every wake-up of the timer thread (sched:sched_wakeup), which tells how long the
@@ -164,35 +168,56 @@ class TickRecorder {
 struct WindowFigures {
     std::vector<double> counts;      // ticks per 10 s
     std::vector<double> largestGaps; // ms
+    std::vector<double> presents;    // newer pictures per second
+    std::vector<double> stutters;    // refreshes without a newer picture, per 100
+    int older = 0;                   // pictures of an older tick than the one before
 };
 
-void PrintCounts(const std::string& what, const std::vector<double>& counts) {
+struct ModeFigures {
+    bool traced = false;
+    WindowFigures all;
+    WindowFigures calm; // windows, and gaps, that no stall of the whole machine fell on
+};
+
+std::string CountFigure(const std::vector<double>& counts) {
     if (counts.empty()) {
-        PrintResult(what, "n/a", "n/a", "625 +- 3");
-        return;
+        return "n/a";
     }
     const auto furthest = std::max_element(counts.begin(), counts.end(), [](double a, double b) {
         return std::abs(a - 10.0 / TickSeconds) < std::abs(b - 10.0 / TickSeconds);
     });
-    PrintResult(what, Fixed(Median(counts), 1, ""), Fixed(*furthest, 1, ""), "625 +- 3");
+    return Fixed(Median(counts), 1, "") + " / " + Fixed(*furthest, 1, "");
 }
 
-void PrintGaps(const std::string& what, bool traced, const std::vector<double>& gaps) {
+std::string GapFigure(bool traced, const std::vector<double>& gaps) {
     if (!traced || gaps.empty()) {
-        PrintResult(what, "n/a", "n/a", "<= 20 ms");
-        return;
+        return "n/a";
     }
-    PrintResult(what, Fixed(Median(gaps), 1, "ms"), Fixed(Largest(gaps), 1, "ms"), "<= 20 ms");
+    return Fixed(Median(gaps), 1, "") + " / " + Fixed(Largest(gaps), 1, "ms");
 }
-} // namespace
 
-int main() {
-    XPlay game(VELMORA_PROGRAM, VELMORA_FOLDER);
-    if (!WaitForActive(game, 20s)) {
-        std::fprintf(stderr, "pacing_bench: the game never became steerable\n");
-        return 1;
+// Looks at the counter every couple of milliseconds until the moment and adds every change it
+// sees, in order: each is a picture of a newer tick presented (or of an older one).
+void WatchCounter(WindowRegion& counter, BenchClock::time_point until,
+                  std::vector<CounterReading>& changes) {
+    while (BenchClock::now() < until) {
+        if (counter.grab()) {
+            const long frames = ReadFrames(counter.picture());
+            if (frames > 0 && (changes.empty() || changes.back().frames != frames)) {
+                changes.push_back(
+                    {static_cast<unsigned>(frames), SteadySeconds(BenchClock::now())});
+            }
+        }
+        std::this_thread::sleep_for(2ms);
     }
-    WindowRegion counter(game.x, game.window);
+}
+
+std::optional<ModeFigures> Measure(const DisplayMode& display) {
+    const auto game = StartGame(display, "pacing_bench");
+    if (!game) {
+        return std::nullopt;
+    }
+    WindowRegion counter(game->x, game->window);
 
     // SDL names the thread that runs its timers.
     const pid_t timerThread = ThreadNamed(GameProcess(), "SDLTimer");
@@ -202,15 +227,17 @@ int main() {
     const MachineStalls watch;
 
     std::vector<CounterReading> readings;
+    std::vector<CounterReading> changes;
     const auto start = BenchClock::now();
     for (int window = 0; window <= Windows; ++window) {
         if (window > 0) {
-            std::this_thread::sleep_until(start + window * WindowLength);
+            WatchCounter(counter, start + window * WindowLength, changes);
         }
         const auto reading = ReadCounter(counter);
         if (!reading) {
-            std::fprintf(stderr, "pacing_bench: the frame counter cannot be read\n");
-            return 1;
+            std::fprintf(stderr, "pacing_bench: the frame counter cannot be read (%s)\n",
+                         display.name);
+            return std::nullopt;
         }
         readings.push_back(*reading);
     }
@@ -220,10 +247,13 @@ int main() {
         trace = recorder.finish();
     }
 
-    WindowFigures all;
-    WindowFigures calm; // windows, and gaps, that no stall of the whole machine fell on
-    std::printf("%-9s %17s %9s %8s %12s %13s %13s\n", "window", "on screen", "per 10 s", "ticks",
-                "largest gap", "gaps > 20 ms", "machine stall");
+    ModeFigures figures;
+    figures.traced = trace.has_value();
+    WindowFigures& all = figures.all;
+    WindowFigures& calm = figures.calm;
+    std::printf("== %s\n", display.name);
+    std::printf("%-9s %17s %9s %8s %12s %13s %9s %9s %13s\n", "window", "on screen", "per 10 s",
+                "ticks", "largest gap", "gaps > 20 ms", "newer/s", "stutter", "machine stall");
     for (int window = 0; window < Windows; ++window) {
         const CounterReading& from = readings[window];
         const CounterReading& to = readings[window + 1];
@@ -231,6 +261,19 @@ int main() {
         const unsigned frames = to.frames - from.frames;
         const bool stalled = watch.stalledWithin(from.when, to.when);
         all.counts.push_back(frames * 10.0 / seconds);
+        int newer = 0;
+        for (std::size_t i = 1; i < changes.size(); ++i) {
+            if (changes[i].when >= from.when && changes[i].when < to.when) {
+                newer += changes[i].frames > changes[i - 1].frames ? 1 : 0;
+                all.older += changes[i].frames < changes[i - 1].frames ? 1 : 0;
+            }
+        }
+        all.presents.push_back(newer / seconds);
+        // Every refresh can show a newer tick, since the ticks come faster than the refreshes
+        // of 60 Hz; one that shows none is counted as a stutter.
+        const double refreshes = seconds * display.hz;
+        all.stutters.push_back(display.hz > 0 ? 100.0 * std::max(refreshes - newer, 0.0) / refreshes
+                                              : 0.0);
         if (!stalled) {
             calm.counts.push_back(all.counts.back());
         }
@@ -259,7 +302,8 @@ int main() {
         } else {
             std::printf(" %8s %12s %13s", "-", "-", "-");
         }
-        std::printf(" %13s\n", stalled ? "yes" : "no");
+        std::printf(" %9.1f %8.1f%% %13s\n", all.presents.back(), all.stutters.back(),
+                    stalled ? "yes" : "no");
     }
     if (trace && trace->tickStarts.size() > 1) {
         std::vector<double> gaps;
@@ -275,15 +319,61 @@ int main() {
                         Median(trace->waitsForCpu) * 1000.0, Largest(trace->waitsForCpu) * 1000.0);
         }
     }
+    std::printf("pictures of an older tick than the one before: %d\n", all.older);
     std::printf("whole-machine stalls over 20 ms: %d, the longest %.0f ms%s\n", watch.count(),
                 watch.longestMs(), watch.raised() ? "" : " (the watch ran without precedence)");
     std::printf("load average %.2f before, %.2f after\n", loadBefore, loadAfter);
+    return figures;
+}
 
-    PrintCounts("ticks per 10 s of wall time (frame counter on the screen)", all.counts);
-    PrintCounts("the same, 10 s windows without a whole-machine stall", calm.counts);
-    PrintGaps("largest gap between two ticks in 10 s (uprobe on LogicTick)", trace.has_value(),
-              all.largestGaps);
-    PrintGaps("the same, leaving out gaps across a whole-machine stall", trace.has_value(),
-              calm.largestGaps);
-    return 0;
+std::string PresentFigure(const WindowFigures& windows) {
+    if (windows.presents.empty()) {
+        return "n/a";
+    }
+    const double lowest = *std::min_element(windows.presents.begin(), windows.presents.end());
+    return Fixed(Median(windows.presents), 1, "") + " / " + Fixed(lowest, 1, "") +
+           (windows.older > 0 ? ", " + std::to_string(windows.older) + " older" : "");
+}
+
+std::string StutterFigure(const DisplayMode& display, const WindowFigures& windows) {
+    if (display.hz != 60 || windows.stutters.empty()) {
+        return "-";
+    }
+    return Fixed(Median(windows.stutters), 2, "") + " / " + Fixed(Largest(windows.stutters), 2, "");
+}
+} // namespace
+
+int main() {
+    std::vector<std::optional<ModeFigures>> modes;
+    for (const DisplayMode& display : DisplayModes) {
+        modes.push_back(Measure(display));
+    }
+    // One row of the table: a figure for each display mode, "n/a" where its run failed.
+    auto row = [&](const std::string& what, const std::string& target, auto figure) {
+        std::vector<std::string> figures;
+        for (std::size_t mode = 0; mode < modes.size(); ++mode) {
+            figures.push_back(modes[mode] ? figure(DisplayModes[mode], *modes[mode]) : "n/a");
+        }
+        PrintModesResult(what, figures, target);
+    };
+    row("ticks per 10 s of wall time (frame counter on the screen), median / furthest", "625 +- 3",
+        [](const DisplayMode&, const ModeFigures& m) { return CountFigure(m.all.counts); });
+    row("the same, 10 s windows without a whole-machine stall", "625 +- 3",
+        [](const DisplayMode&, const ModeFigures& m) { return CountFigure(m.calm.counts); });
+    row("largest gap between two ticks in 10 s (uprobe on LogicTick), median / worst", "<= 20 ms",
+        [](const DisplayMode&, const ModeFigures& m) {
+            return GapFigure(m.traced, m.all.largestGaps);
+        });
+    row("the same, leaving out gaps across a whole-machine stall", "<= 20 ms",
+        [](const DisplayMode&, const ModeFigures& m) {
+            return GapFigure(m.traced, m.calm.largestGaps);
+        });
+    row("pictures of a newer tick presented per second, median / lowest 10 s", ">= 59 at 60 Hz",
+        [](const DisplayMode&, const ModeFigures& m) { return PresentFigure(m.all); });
+    row("60 Hz refreshes without a newer picture, per 100, median / worst 10 s", "<= 1",
+        [](const DisplayMode& display, const ModeFigures& m) {
+            return StutterFigure(display, m.all);
+        });
+    return std::all_of(modes.begin(), modes.end(), [](const auto& m) { return m.has_value(); }) ? 0
+                                                                                                : 1;
 }

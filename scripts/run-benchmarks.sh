@@ -3,7 +3,8 @@
 # worst of each figure, its target and the command behind it. Google Benchmark programs run 15
 # repetitions (worst = the slowest repetition); the benchmarks that start the real program run
 # each on an X server of its own (tests/private-x.sh, with -noreset), and the play benchmarks
-# print their own median and worst.
+# print their own median and worst; the latency and pacing benches run the program on three
+# displays (no vsync, and 60 Hz and 144 Hz simulated by bench/display_sim.cpp), one column each.
 set -euo pipefail
 build_dir=${1:-build-release}
 bench_dir="$build_dir/bench"
@@ -24,7 +25,8 @@ play_bench() {
   local name=$1 status
   echo "== $name"
   set +e
-  (cd "$bench_dir" && "$private_x" "./$name") | tee "$results/$name.txt" | grep -v '^result'
+  (cd "$bench_dir" && "$private_x" "./$name") | tee "$results/$name.txt" |
+    grep -v -e '^result' -e '^modes'
   status=${PIPESTATUS[0]}
   set -e
   return "$status"
@@ -87,6 +89,15 @@ for name in cpu_bench pacing_bench latency_bench; do
   [ -f "$results/$name.txt" ] || continue
   awk -F'\t' -v command="$bench_dir/$name" '$1 == "result" {
       printf "| %s | %s | %s | %s | `%s` |\n", $2, $3, $4, $5, command }' "$results/$name.txt"
+done
+echo
+echo "| On three displays: median / worst | no vsync | 60 Hz | 144 Hz | Target | Command |"
+echo "|---|---|---|---|---|---|"
+for name in pacing_bench latency_bench; do
+  [ -f "$results/$name.txt" ] || continue
+  awk -F'\t' -v command="$bench_dir/$name" '$1 == "modes" {
+      printf "| %s | %s | %s | %s | %s | `%s` |\n", $2, $3, $4, $5, $6, command }' \
+      "$results/$name.txt"
 done
 
 if [ ${#failed[@]} -gt 0 ]; then

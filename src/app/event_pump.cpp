@@ -6,6 +6,7 @@
 #include "renderer.h"
 
 bool Running = true;
+bool PictureWanted = false;
 
 InputBits ControlForKey(SDL_Keycode key) {
     for (const KeyBinding& binding : KeyTable) {
@@ -29,9 +30,11 @@ void HandleWindowEvent(const SDL_WindowEvent& event) {
     case SDL_WINDOWEVENT_RESTORED:
         // Into the back buffer only: the main loop draws again before its swap.
         RenderFrame();
+        PictureWanted = true;
         break;
     case SDL_WINDOWEVENT_RESIZED:
         ResizeViewport(event.data1, event.data2);
+        PictureWanted = true;
         break;
     case SDL_WINDOWEVENT_CLOSE:
         Running = false;

@@ -29,6 +29,10 @@ inline constexpr std::array<KeyBinding, 8> KeyTable = {{
 // True until a quit request or the window's close button. Main thread only.
 extern bool Running;
 
+// Raised by the window events after which the window needs a picture presented (shown,
+// exposed, maximized, restored, resized); the main loop presents one and lowers it. Main thread.
+extern bool PictureWanted;
+
 // The control bound to a key code, or 0 for a key outside the table.
 InputBits ControlForKey(SDL_Keycode key);
 

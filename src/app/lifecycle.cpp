@@ -2,14 +2,19 @@
 
 #include <GL/glew.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 
 #include "controllers.h"
 #include "event_pump.h"
+#include "frame_pacing.h"
 #include "logic_timer.h"
 #include "renderer.h"
 #include "snapshot.h"
+#include "tick_schedule.h"
 #include "window_identity.h"
 
 SDL_Window* Window = nullptr;
@@ -21,6 +26,51 @@ constexpr int WindowHeight = 720;
 // The longest the main loop sleeps with nothing to draw: a tick's redraw waits at most this
 // long to be noticed, a sixteenth of a tick.
 constexpr int IdleWaitMs = 1;
+// While ticks change nothing, the next ones most likely will not either: the first tick that
+// does (the first piece entering) is shown up to this long late, and a wake-up of the main
+// thread saved per tick halves what standing still costs.
+constexpr int StandingStillWaitMs = static_cast<int>(2 * TickPeriodMs);
+// The media library's wait counts whole milliseconds and runs up to a few of them long, so a
+// wait for a deadline ends in short sleeps against the clock over this last stretch.
+constexpr Micros PolledStretch = 3000;
+constexpr Micros PollStep = 1000;
+
+Micros Now() {
+    const auto sinceStart = std::chrono::steady_clock::now().time_since_epoch();
+    return std::chrono::duration_cast<std::chrono::microseconds>(sinceStart).count();
+}
+
+// Waits until the moment or an event, whichever comes first.
+void WaitUntil(Micros moment) {
+    for (Micros left = moment - Now(); left > 0; left = moment - Now()) {
+        if (left > PolledStretch) {
+            const auto wholeMs = static_cast<int>((left - PolledStretch) / 1000);
+            if (SDL_WaitEventTimeout(nullptr, std::max(wholeMs, 1)) != 0) {
+                return;
+            }
+            continue;
+        }
+        SDL_PumpEvents();
+        if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT)) {
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(std::min(left, PollStep)));
+    }
+}
+
+// Draws the newest tick and presents it, timing both for the pacing.
+void Present(FramePacing& pacing) {
+    const Micros start = Now();
+    RenderFrame();
+    // Finished here, the drawing's time stands apart from the swap's wait for the display.
+    glFinish();
+    const Micros drawn = Now();
+    NoteDrawing(pacing, drawn - start);
+    SDL_GL_SwapWindow(Window);
+    // No second picture is queued behind this one: the next drawing starts from a shown one.
+    glFinish();
+    NoteSwap(pacing, drawn, Now());
+}
 } // namespace
 
 void FatalError(const char* message) {
@@ -78,18 +128,36 @@ bool OpenWindow() {
 }
 
 void RunMainLoop() {
+    FramePacing pacing;
+    GameState newest;
+    Micros deadline = 0; // of the next look for a new tick
     while (Running) {
         PumpEvents();
-        // Cleared before drawing, so a tick that lands during the frame draws once more.
-        if (RedrawPending.exchange(false, std::memory_order_acquire)) {
-            RenderFrame();
-            SDL_GL_SwapWindow(Window);
-        } else {
+        if (Now() < deadline) {
+            WaitUntil(deadline);
+            continue;
+        }
+        // The first pass, before any tick, presents the clear colour.
+        const bool newTick = RedrawPending.exchange(false, std::memory_order_acquire);
+        const bool published = newTick && CopySnapshot(newest);
+        const Look look =
+            LookFor(newTick, PictureWanted, published ? &newest : nullptr, DrawnFrame());
+        if (look == Look::Present) {
+            PictureWanted = false;
+            Present(pacing);
+        } else if (look == Look::StandingStill) {
+            // A tick that changes the picture after this wait is drawn at once, aimed at no
+            // refresh.
+            SDL_WaitEventTimeout(nullptr, StandingStillWaitMs);
+            pacing.aim = 0;
+            continue;
+        } else if (!Paced(pacing)) {
             // Polling without a pause would keep a core busy for nothing, and on a small
             // machine that core is the one the timer thread and the GL driver's threads need
             // to run on time. An event ends the wait at once and stays queued for PumpEvents.
             SDL_WaitEventTimeout(nullptr, IdleWaitMs);
         }
+        deadline = NextDeadline(pacing, Now());
     }
 }
 

@@ -19,8 +19,9 @@ extern SDL_GLContext GLContext;
 // are released again; a media-library failure does not return (FatalError).
 bool OpenWindow();
 
-// Pumps events and draws after every tick, resting up to a millisecond at a time while nothing
-// is to be drawn, until a quit or close request.
+// Pumps events and presents each tick that changes the picture, until a quit or close request:
+// at once where swaps do not wait for a display slower than the ticks, else as late before a
+// refresh as the drawing allows. Rests while nothing is to be drawn.
 void RunMainLoop();
 
 // Removes the timer, releases the GL objects, the context and the window, and shuts the

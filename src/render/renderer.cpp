@@ -187,3 +187,7 @@ void RenderFrame() {
     DrawWellFrame();
     EndFrame();
 }
+
+const GameState& DrawnFrame() {
+    return Frame;
+}

@@ -2,6 +2,8 @@
 // and the release of every GL object.
 #pragma once
 
+#include "game_state.h"
+
 // Creates every GL object and sets the fixed GL state, then starts the logic timer.
 void InitRenderer();
 
@@ -15,3 +17,6 @@ void DestroyRenderObjects();
 // active piece, the board and the well frame. Does nothing while the window is too large for
 // the GL (WindowDrawable).
 void RenderFrame();
+
+// The snapshot that the last RenderFrame drew; a default record until it drew a published one.
+const GameState& DrawnFrame();

@@ -121,7 +121,7 @@ TEST(Shell, ControllersHoldWhatTheirKeysHoldBesideTheKeyboard) {
     SDL_JoystickClose(arcade);
 }
 
-TEST(Shell, SomeWindowEventsRedrawTheBackBuffer) {
+TEST(Shell, SomeWindowEventsRedrawTheBackBufferForTheMainLoopToPresent) {
     const std::pair<Uint8, bool> events[] = {
         {SDL_WINDOWEVENT_SHOWN, true},     {SDL_WINDOWEVENT_EXPOSED, true},
         {SDL_WINDOWEVENT_MAXIMIZED, true}, {SDL_WINDOWEVENT_RESTORED, true},
@@ -131,11 +131,13 @@ TEST(Shell, SomeWindowEventsRedrawTheBackBuffer) {
         glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT);
         glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+        PictureWanted = false;
         Send(SDL_WINDOWEVENT, 0, windowEvent);
         unsigned char pixel[3] = {};
         glReadBuffer(GL_BACK);
         glReadPixels(0, 0, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, pixel);
         EXPECT_EQ(pixel[2] == 0, redraws) << "window event " << int(windowEvent);
+        EXPECT_EQ(PictureWanted, redraws) << "and the main loop presents it";
     }
 }
 
@@ -145,7 +147,9 @@ TEST(Shell, AResizeSetsTheViewportAndTheAspectAndCloseEndsTheRun) {
     const std::tuple<int, int, float> sizes[] = {
         {1280, 720, 16 / 9.0f}, {0, 0, 16 / 9.0f}, {300, 600, 0.5f}, {960, 720, 4 / 3.0f}};
     for (const auto& [width, height, aspect] : sizes) {
+        PictureWanted = false;
         Send(SDL_WINDOWEVENT, 0, SDL_WINDOWEVENT_RESIZED, width, height);
+        EXPECT_TRUE(PictureWanted) << "the main loop presents the new size";
         GLint viewport[4] = {};
         glGetIntegerv(GL_VIEWPORT, viewport);
         EXPECT_EQ(viewport[2] * 10000 + viewport[3], width * 10000 + height);

@@ -1,0 +1,106 @@
+#include "frame_pacing.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <tuple>
+
+#include "tick_schedule.h"
+
+namespace {
+constexpr Micros TickPeriod = Micros{TickPeriodMs} * 1000;
+
+Micros FloorDiv(Micros numerator, Micros denominator) {
+    const Micros quotient = numerator / denominator;
+    return quotient * denominator > numerator ? quotient - 1 : quotient;
+}
+
+auto PictureFields(const GameState& g) {
+    return std::tie(g.nextKind, g.activeKind, g.pieceColumn, g.pieceRow, g.pieceRotation, g.board,
+                    g.phase, g.grade, g.score, g.level, g.frameCount, g.gravityIndex);
+}
+} // namespace
+
+bool Paced(const FramePacing& pacing) {
+    return pacing.paced && pacing.period > TickPeriod + SlowerThanTicks;
+}
+
+Micros NextDeadline(FramePacing& pacing, Micros now) {
+    if (!Paced(pacing)) {
+        return now;
+    }
+    const Micros periods = FloorDiv(now + pacing.margin - pacing.refresh, pacing.period) + 1;
+    pacing.aim = pacing.refresh + periods * pacing.period;
+    return pacing.aim - pacing.margin;
+}
+
+void NoteDrawing(FramePacing& pacing, Micros took) {
+    // Learnt only while paced: the first pictures of a run, which take the longest, are drawn
+    // at once. One slow drawing on a busy machine holds later pictures back only a little.
+    if (!Paced(pacing)) {
+        return;
+    }
+    pacing.drawing +=
+        took > pacing.drawing ? (took - pacing.drawing) / 2 : -((pacing.drawing - took) / 16);
+    pacing.margin = std::max(pacing.margin, pacing.drawing + LeastSlack);
+}
+
+void NoteSwap(FramePacing& pacing, Micros called, Micros returned) {
+    const Micros sinceLast = pacing.lastReturn > 0 ? returned - pacing.lastReturn : 0;
+    pacing.lastReturn = returned;
+    if (!pacing.paced) {
+        // Learning: only a display slower than the ticks keeps swaps drawn at once waiting one
+        // after another, a refresh apart. The period is the mean of those intervals.
+        if (returned - called < WaitedSwap) {
+            return;
+        }
+        if (pacing.period > 0 && std::abs(sinceLast - pacing.period) <= OffGrid) {
+            pacing.period += (sinceLast - pacing.period) / (pacing.trust + 2);
+            pacing.trust += 1;
+            pacing.paced = pacing.trust == TrustedReturns;
+            pacing.gridStart = returned;
+            pacing.gridPeriods = 0;
+        } else if (pacing.trust > 0) {
+            pacing.trust = std::max(pacing.trust - OffGridDistrust, 0);
+        } else {
+            pacing.period = sinceLast <= LongestPeriod ? sinceLast : 0;
+        }
+        pacing.refresh = returned;
+        return;
+    }
+    const Micros periods = FloorDiv(returned - pacing.refresh + pacing.period / 2, pacing.period);
+    const Micros residual = returned - pacing.refresh - periods * pacing.period;
+    if (periods < 1 || residual < -OffGrid) {
+        // Before its refresh: the grid is not the display's.
+        pacing.trust = std::max(pacing.trust - OffGridDistrust, 0);
+        pacing.paced = pacing.trust > 0;
+        return;
+    }
+    if (residual > OffGrid) {
+        return; // the thread came back late, which tells nothing of the display
+    }
+    // A swap never returns before its refresh, so an early return moves the grid all the way;
+    // a late one may be the thread's own delay and moves it a little. Over many periods the
+    // grid's own drift gives the period more closely than the learnt mean.
+    pacing.refresh = returned - residual + (residual < 0 ? residual : residual / 8);
+    pacing.gridPeriods += periods;
+    if (pacing.gridPeriods >= PeriodBaseline) {
+        pacing.period = (pacing.refresh - pacing.gridStart) / pacing.gridPeriods;
+    }
+    const bool missed = pacing.aim > 0 && returned > pacing.aim + pacing.period / 2;
+    const Micros least = pacing.drawing + LeastSlack;
+    pacing.margin =
+        missed ? pacing.margin + MissedRefreshStep : pacing.margin - (pacing.margin - least) / 64;
+    pacing.margin = std::min(pacing.margin, pacing.period);
+    pacing.trust = std::min(pacing.trust + 1, TrustedReturns);
+}
+
+bool SamePicture(const GameState& a, const GameState& b) {
+    return PictureFields(a) == PictureFields(b);
+}
+
+Look LookFor(bool newTick, bool pictureWanted, const GameState* newest, const GameState& drawn) {
+    if (pictureWanted || (newTick && (newest == nullptr || !SamePicture(*newest, drawn)))) {
+        return Look::Present;
+    }
+    return newTick ? Look::StandingStill : Look::Nothing;
+}

@@ -1,0 +1,73 @@
+// When the main loop draws: what the swaps' return times tell of the display, the margin that
+// drawing needs before a refresh, and whether a tick shows anything that the picture on screen
+// does not. Plain arithmetic on the caller's clock readings; the main loop does the waiting.
+#pragma once
+
+#include <cstdint>
+
+#include "game_state.h"
+
+using Micros = std::int64_t; // microseconds on a steady clock
+
+// A swap that took this long waited for a refresh.
+constexpr Micros WaitedSwap = 2000;
+// A return further than this from the refresh that the grid predicts does not lie on it: a grid
+// of every second or third refresh of a faster display is not taken for the display's own.
+constexpr Micros OffGrid = 3000;
+// The longest period learnt: a display of 20 refreshes a second.
+constexpr Micros LongestPeriod = 50000;
+// A display paced must refresh more slowly than the ticks come by this much: a grid learnt from
+// swaps that wait for nothing but the ticks has the ticks' own period.
+constexpr Micros SlowerThanTicks = 250;
+// This many swaps in a row that wait a period apart before drawing is paced.
+constexpr int TrustedReturns = 16;
+// A return before the grid's refresh, or an interval off the period, takes back this much of
+// the trust.
+constexpr int OffGridDistrust = 4;
+// Once paced, the period is measured along the grid when it spans this many periods.
+constexpr Micros PeriodBaseline = 64; // periods
+// Drawing starts at least this long before the refresh beyond the drawing itself, and a missed
+// refresh adds this much.
+constexpr Micros LeastSlack = 1000;
+constexpr Micros MissedRefreshStep = 2000;
+constexpr Micros FirstMargin = 5000;
+
+struct FramePacing {
+    Micros period = 0;      // between two refreshes, as learnt; 0 while none is known
+    Micros refresh = 0;     // the time of a refresh, from the earliest returns on the grid
+    Micros lastReturn = 0;  // of the last swap
+    Micros gridStart = 0;   // the last learning return, where the grid's measure starts
+    Micros gridPeriods = 0; // periods on the grid since gridStart
+    int trust = 0;          // returns a period apart, then on the grid; up to TrustedReturns
+    bool paced = false;     // from TrustedReturns such returns until the trust is spent
+    Micros drawing = 0;     // the drawing's time: a longer one counts by half, a shorter slowly
+    Micros margin = FirstMargin; // how long before its refresh a picture starts to be drawn
+    Micros aim = 0; // the refresh that the picture being drawn is meant for; 0 for none
+};
+
+// Whether pictures wait for a deadline: the swaps wait for a display whose refreshes come more
+// slowly than the ticks. A display that refreshes faster shows each tick drawn at once within
+// one refresh; one that never makes a swap wait has nothing to pace.
+bool Paced(const FramePacing& pacing);
+
+// When to start drawing the next picture, asked at `now` after a look for a new tick: `now`
+// itself when not paced; else `margin` before the first refresh that leaves that long, which
+// becomes the aim.
+Micros NextDeadline(FramePacing& pacing, Micros now);
+
+// A picture took `took` to draw, up to the finished drawing, before its swap.
+void NoteDrawing(FramePacing& pacing, Micros took);
+
+// A swap called at `called` returned, with the picture on screen, at `returned`.
+void NoteSwap(FramePacing& pacing, Micros called, Micros returned);
+
+// Whether two ticks give the same picture: every field that the frame and the text display read
+// is equal. Through the ready pause and after the game has ended, successive ticks do.
+bool SamePicture(const GameState& a, const GameState& b);
+
+enum class Look { Nothing, StandingStill, Present };
+
+// What a look of the main loop finds: whether a tick has come since the last look, whether a
+// window event asked for a picture, the newest tick (null while none has been published) and
+// the one last drawn. A tick whose picture is on screen already stands still.
+Look LookFor(bool newTick, bool pictureWanted, const GameState* newest, const GameState& drawn);

@@ -1,0 +1,91 @@
+// When the main loop draws: what it learns of a display from the swaps' return times, the
+// margin it keeps before a refresh, and which ticks it presents at all. Times in microseconds.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "frame_pacing.h"
+
+// `count` swaps, each `waits` long, returning `period` apart from 1 s on.
+static FramePacing Learnt(Micros period, int count = 18, Micros waits = 3'000) {
+    FramePacing pacing;
+    for (Micros swap = 0; swap < count; ++swap) {
+        NoteSwap(pacing, 1'000'000 + swap * period - waits, 1'000'000 + swap * period);
+    }
+    return pacing;
+}
+
+TEST(FramePacing, SwapsThatWaitARefreshApartPaceTheDrawingOnlyBelowTheTickRate) {
+    // The first two swaps give a period, the next sixteen agree with it.
+    const std::tuple<const char*, FramePacing, bool, Micros> displays[] = {
+        {"60 Hz", Learnt(16'667), true, 16'667},
+        {"60 Hz, one swap short", Learnt(16'667, 17), false, 16'667},
+        {"as slow as the ticks and a quarter millisecond", Learnt(16'250), false, 16'250},
+        {"a microsecond slower", Learnt(16'251), true, 16'251},
+        {"swaps that never wait", Learnt(16'000, 18, 1'999), false, 0},
+    };
+    for (auto [display, pacing, paced, period] : displays) {
+        EXPECT_EQ(pacing.period, period) << display;
+        // Paced, drawing starts the first margin, 5 ms, before the refresh after the last.
+        EXPECT_EQ(NextDeadline(pacing, pacing.lastReturn + 100) - pacing.lastReturn,
+                  paced ? period - 5'000 : 100)
+            << display;
+    }
+}
+
+TEST(FramePacing, TheMarginFollowsTheDrawingRisesOnAMissedRefreshAndFallsSlowly) {
+    using Ms = std::vector<Micros>;
+    // Per picture: its drawing, its return after the refresh aimed at; then the deadline after
+    // the last return and the margin afterwards, worked out in the comments.
+    const Ms took = {2'000, 2'000, 8'000, 1'000, 1'000, 1'000};
+    const Ms late = {300, 16'667 + 300, 300, 300, -4'000, 5'000};
+    Ms deadlines, margins;
+    FramePacing pacing = Learnt(16'667);
+    for (std::size_t picture = 0; picture < took.size(); ++picture) {
+        const Micros deadline = NextDeadline(pacing, pacing.lastReturn + 100);
+        deadlines.push_back(deadline - pacing.lastReturn);
+        NoteDrawing(pacing, took[picture]);
+        NoteSwap(pacing, deadline + took[picture], pacing.aim + late[picture]);
+        margins.push_back(pacing.margin);
+    }
+    // Drawing 1000 (half the first), 1500, 4750, 4516, 4297, 4091; the grid moves an eighth of
+    // each late return (37). Margins: 5000 - (5000 - 2000) / 64; missed, + 2000; 6954 - (6954 -
+    // 5750) / 64; 6936 - (6936 - 5516) / 64; a return 4 ms before its refresh is off the grid
+    // and one 5 ms late the thread's own delay: unchanged, the next aim two periods on.
+    EXPECT_EQ(deadlines,
+              (Ms{16'667 - 5'000, 16'667 + 37 - 300 - 4'954, 16'667 + 37 - 300 - 6'954,
+                  16'667 + 37 - 300 - 6'936, 16'667 + 37 - 300 - 6'914, 16'667 - 6'914 + 4'000}));
+    EXPECT_EQ(margins, (Ms{4'954, 6'954, 6'936, 6'914, 6'914, 6'914}));
+    EXPECT_EQ(pacing.trust, TrustedReturns - OffGridDistrust);
+}
+
+TEST(FramePacing, ALookPresentsOnlyWhatTheScreenDoesNotShowYet) {
+    const GameState drawn = GameState::newGame(3).tick(0); // the first tick of the ready pause
+    const auto look = [&](bool newTick, bool wanted, auto change) {
+        GameState newest = drawn;
+        change(newest);
+        return LookFor(newTick, wanted, &newest, drawn);
+    };
+    const auto same = [](GameState&) {};
+    EXPECT_EQ(look(false, false, same), Look::Nothing);
+    EXPECT_EQ(look(true, false, same), Look::StandingStill) << "the tick on screen";
+    EXPECT_EQ(look(false, true, same), Look::Present) << "a window event";
+    EXPECT_EQ(LookFor(true, false, nullptr, drawn), Look::Present) << "before the first tick";
+    // What a tick of the ready pause or of a finished game changes: nothing the picture shows.
+    const auto pause = [](GameState& g) {
+        std::tie(g.readyTimer, g.prevPhase, g.prevControls, g.rotateHeld) =
+            std::tuple(9, GAMEOVER, Down, true);
+    };
+    EXPECT_EQ(look(true, false, pause), Look::StandingStill);
+    // Each field that the picture shows, alone.
+    for (auto field : {&GameState::nextKind, &GameState::activeKind, &GameState::pieceRotation,
+                       &GameState::grade, &GameState::score, &GameState::level,
+                       &GameState::frameCount, &GameState::gravityIndex}) {
+        EXPECT_EQ(look(true, false, [&](GameState& g) { g.*field += 1; }), Look::Present);
+    }
+    for (auto field : {&GameState::pieceColumn, &GameState::pieceRow}) {
+        EXPECT_EQ(look(true, false, [&](GameState& g) { g.*field += 1; }), Look::Present);
+    }
+    EXPECT_EQ(look(true, false, [](GameState& g) { g.phase = ACTIVE; }), Look::Present);
+    EXPECT_EQ(look(true, false, [](GameState& g) { g.board[209] = PieceJ; }), Look::Present);
+}

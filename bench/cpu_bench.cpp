@@ -79,14 +79,8 @@ bool StandingStill(XPlay& game, pid_t program, pid_t server) {
 // One 30-second measurement, printed under the heading; whether it could be taken.
 bool Measure(const std::string& heading, bool withPad) {
     std::printf("-- %s\n", heading.c_str());
-    if (withPad) {
-        setenv("LD_PRELOAD", VELMORA_VIRTUAL_PAD, 1); // for the program that XPlay starts
-    }
-    XPlay game(VELMORA_PROGRAM, VELMORA_FOLDER);
-    const bool steerable = WaitForActive(game, 20s);
-    unsetenv("LD_PRELOAD"); // once XPlay's thread has surely started the program
-    if (!steerable) {
-        std::fprintf(stderr, "cpu_bench: the game never became steerable\n");
+    const auto game = StartGame(DisplayModes[0], "cpu_bench", withPad);
+    if (!game) {
         return false;
     }
     const pid_t program = GameProcess();
@@ -99,18 +93,18 @@ bool Measure(const std::string& heading, bool withPad) {
         const auto end = readings.front().when + (slice + 1) * SliceLength;
         while (BenchClock::now() + TapEvery < end) {
             std::this_thread::sleep_for(TapEvery - 64ms);
-            game.key(Keys[taps % 4], true);
+            game->key(Keys[taps % 4], true);
             std::this_thread::sleep_for(64ms);
-            game.key(Keys[taps++ % 4], false);
+            game->key(Keys[taps++ % 4], false);
         }
         std::this_thread::sleep_until(end);
         readings.push_back(Take(program, server));
     }
-    if (game.ended(0s)) {
+    if (game->ended(0s)) {
         std::fprintf(stderr, "cpu_bench: the program ended during the measurement\n");
         return false;
     }
-    if (withPad && game.output(".err").find("opened a controller") == std::string::npos) {
+    if (withPad && game->output(".err").find("opened a controller") == std::string::npos) {
         std::fprintf(stderr, "cpu_bench: the program never opened the virtual pad\n");
         return false;
     }
@@ -137,7 +131,7 @@ bool Measure(const std::string& heading, bool withPad) {
     PrintResult("CPU use of the program over 30 s of play (all threads, % of one core), " + heading,
                 Fixed(Median(shares), 1, "") + "%", Fixed(Largest(shares), 1, "") + "%", "-");
     if (!withPad) {
-        return StandingStill(game, program, server);
+        return StandingStill(*game, program, server);
     }
     return true;
 }

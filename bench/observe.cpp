@@ -220,13 +220,13 @@ bool WaitForActive(XPlay& game, std::chrono::milliseconds limit) {
         [](const Picture& picture) { return ReadText(picture, -17, -2, 9) == "ACTIVE   "; }, limit);
 }
 
-std::unique_ptr<XPlay> StartGame(const DisplayMode& display, const char* bench) {
+std::unique_ptr<XPlay> StartGame(const DisplayMode& display, const char* bench, bool withPad) {
     // The program inherits the variables through the shell that XPlay starts it with; they are
-    // taken away again once it runs, so that no later helper (perf) carries the library.
-    if (display.hz > 0) {
-        setenv("LD_PRELOAD", VELMORA_DISPLAY_SIM, 1);
-        setenv("VELMORA_DISPLAY_HZ", std::to_string(display.hz).c_str(), 1);
-    }
+    // taken away again once it runs, so that no later helper (perf) carries the libraries.
+    const std::string preload = std::string(display.hz > 0 ? VELMORA_DISPLAY_SIM " " : "") +
+                                (withPad ? VELMORA_VIRTUAL_PAD : "");
+    setenv("LD_PRELOAD", preload.c_str(), 1);
+    setenv("VELMORA_DISPLAY_HZ", std::to_string(display.hz).c_str(), 1);
     auto game = std::make_unique<XPlay>(VELMORA_PROGRAM, VELMORA_FOLDER);
     const bool steerable = WaitForActive(*game, 20s);
     unsetenv("LD_PRELOAD");

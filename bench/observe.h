@@ -120,9 +120,11 @@ struct DisplayMode {
 };
 inline constexpr DisplayMode DisplayModes[] = {{"no vsync", 0}, {"60 Hz", 60}, {"144 Hz", 144}};
 
-// Starts the program on the display and waits until its first piece can be steered; null, said
-// on standard error with the bench's name, when it never can.
-std::unique_ptr<XPlay> StartGame(const DisplayMode& display, const char* bench);
+// Starts the program on the display, with a virtual pad plugged in (bench/virtual_pad.cpp,
+// preloaded) when asked, and waits until its first piece can be steered; null, said on standard
+// error with the bench's name, when it never can.
+std::unique_ptr<XPlay> StartGame(const DisplayMode& display, const char* bench,
+                                 bool withPad = false);
 // The game that the XPlay started: a child of this process.
 pid_t GameProcess();
 

@@ -130,7 +130,8 @@ bool OpenWindow() {
 void RunMainLoop() {
     FramePacing pacing;
     GameState newest;
-    Micros deadline = 0; // of the next look for a new tick
+    Micros deadline = 0;     // of the next look for a new tick
+    bool stoodStill = false; // a look since the last picture found the picture standing still
     while (Running) {
         PumpEvents();
         if (Now() < deadline) {
@@ -144,11 +145,15 @@ void RunMainLoop() {
             LookFor(newTick, PictureWanted, published ? &newest : nullptr, DrawnFrame());
         if (look == Look::Present) {
             PictureWanted = false;
+            stoodStill = false;
             Present(pacing);
         } else if (look == Look::StandingStill) {
             // A tick that changes the picture after this wait is drawn at once, aimed at no
-            // refresh.
-            SDL_WaitEventTimeout(nullptr, StandingStillWaitMs);
+            // refresh. The first such look after a picture may only have met the tick that the
+            // drawing took up just after the last look, in the middle of play: it waits as long
+            // as a look for nothing does.
+            SDL_WaitEventTimeout(nullptr, stoodStill ? StandingStillWaitMs : IdleWaitMs);
+            stoodStill = true;
             pacing.aim = 0;
             continue;
         } else if (!Paced(pacing)) {

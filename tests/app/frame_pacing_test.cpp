@@ -6,11 +6,13 @@
 
 #include "frame_pacing.h"
 
-// `count` swaps, each `waits` long, returning `period` apart from 1 s on.
-static FramePacing Learnt(Micros period, int count = 18, Micros waits = 3'000) {
+// `count` swaps, each `waits` long, returning `period` apart from 1 s on, the first `early`
+// before its place.
+static FramePacing Learnt(Micros period, int count = 18, Micros waits = 3'000, Micros early = 0) {
     FramePacing pacing;
     for (Micros swap = 0; swap < count; ++swap) {
-        NoteSwap(pacing, 1'000'000 + swap * period - waits, 1'000'000 + swap * period);
+        const Micros returned = 1'000'000 + swap * period - (swap == 0 ? early : 0);
+        NoteSwap(pacing, returned - waits, returned);
     }
     return pacing;
 }
@@ -20,6 +22,10 @@ TEST(FramePacing, SwapsThatWaitARefreshApartPaceTheDrawingOnlyBelowTheTickRate) 
     const std::tuple<const char*, FramePacing, bool, Micros> displays[] = {
         {"60 Hz", Learnt(16'667), true, 16'667},
         {"60 Hz, one swap short", Learnt(16'667, 17), false, 16'667},
+        // The mean of 17 intervals in whole microseconds: the first 1000 over, then 500, 334,
+        // 251, 201, 168, 144, 126, 112, 101, 92, 85, 79, 74, 70, 66 and 63 over.
+        {"60 Hz, the first interval a millisecond long", Learnt(16'667, 18, 3'000, 1'000), true,
+         16'730},
         {"as slow as the ticks and a quarter millisecond", Learnt(16'250), false, 16'250},
         {"a microsecond slower", Learnt(16'251), true, 16'251},
         {"swaps that never wait", Learnt(16'000, 18, 1'999), false, 0},

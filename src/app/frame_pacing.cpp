@@ -69,8 +69,8 @@ void NoteSwap(FramePacing& pacing, Micros called, Micros returned) {
     }
     const Micros periods = FloorDiv(returned - pacing.refresh + pacing.period / 2, pacing.period);
     const Micros residual = returned - pacing.refresh - periods * pacing.period;
-    if (periods < 1 || residual < -OffGrid) {
-        // Before its refresh: the grid is not the display's.
+    if (periods < 1 || residual < -EarlyReturn) {
+        // Before its refresh: the grid is not the display's, or the swaps do not wait.
         pacing.trust = std::max(pacing.trust - OffGridDistrust, 0);
         pacing.paced = pacing.trust > 0;
         return;
@@ -92,6 +92,14 @@ void NoteSwap(FramePacing& pacing, Micros called, Micros returned) {
         missed ? pacing.margin + MissedRefreshStep : pacing.margin - (pacing.margin - least) / 64;
     pacing.margin = std::min(pacing.margin, pacing.period);
     pacing.trust = std::min(pacing.trust + 1, TrustedReturns);
+}
+
+bool TickDueSoon(Micros tickSeen, Micros now) {
+    if (tickSeen == 0) {
+        return false;
+    }
+    const Micros phase = (now - tickSeen) % TickPeriod;
+    return phase >= TickPeriod - TickWatchBefore || phase <= TickWatchAfter;
 }
 
 bool SamePicture(const GameState& a, const GameState& b) {

@@ -19,6 +19,9 @@ constexpr Micros LongestPeriod = 50000;
 // A display paced must refresh more slowly than the ticks come by this much: a grid learnt from
 // swaps that wait for nothing but the ticks has the ticks' own period.
 constexpr Micros SlowerThanTicks = 250;
+// A swap that returns this much before the refresh it was aimed at did not wait for it: a display
+// that makes swaps wait never shows a picture before its refresh.
+constexpr Micros EarlyReturn = 500;
 // This many swaps in a row that wait a period apart before drawing is paced.
 constexpr int TrustedReturns = 16;
 // A return before the grid's refresh, or an interval off the period, takes back this much of
@@ -31,6 +34,13 @@ constexpr Micros PeriodBaseline = 64; // periods
 constexpr Micros LeastSlack = 1000;
 constexpr Micros MissedRefreshStep = 2000;
 constexpr Micros FirstMargin = 5000;
+
+// Around the time of the next tick, as the last one seen foretells, the main loop looks for it
+// this often instead of waiting out a whole millisecond: from this long before to this long
+// after, which also covers a last tick seen that late.
+constexpr Micros TickLookStep = 200;
+constexpr Micros TickWatchBefore = 2500;
+constexpr Micros TickWatchAfter = 1500;
 
 struct FramePacing {
     Micros period = 0;      // between two refreshes, as learnt; 0 while none is known
@@ -64,6 +74,10 @@ void NoteSwap(FramePacing& pacing, Micros called, Micros returned);
 // Whether two ticks give the same picture: every field that the frame and the text display read
 // is equal. Through the ready pause and after the game has ended, successive ticks do.
 bool SamePicture(const GameState& a, const GameState& b);
+
+// Whether `now` falls near the time of a tick, the last one having been seen at `tickSeen`
+// (0 for none yet): ticks come a fixed period apart.
+bool TickDueSoon(Micros tickSeen, Micros now);
 
 enum class Look { Nothing, StandingStill, Present };
 

@@ -34,6 +34,10 @@ constexpr int StandingStillWaitMs = static_cast<int>(2 * TickPeriodMs);
 // wait for a deadline ends in short sleeps against the clock over this last stretch.
 constexpr Micros PolledStretch = 3000;
 constexpr Micros PollStep = 1000;
+// How often events are read while the GL finishes a picture.
+constexpr GLuint64 FinishPollNanos = 250'000;
+// A swap aimed at a refresh starts this long before it: the sleep before it may run late.
+constexpr Micros SwapLead = 1000;
 
 Micros Now() {
     const auto sinceStart = std::chrono::steady_clock::now().time_since_epoch();
@@ -58,18 +62,43 @@ void WaitUntil(Micros moment) {
     }
 }
 
+// Reads events until the moment, so that a key pressed meanwhile still reaches the next tick.
+void ReadEventsUntil(Micros moment) {
+    PumpEvents();
+    while (Now() < moment) {
+        WaitUntil(moment);
+        PumpEvents();
+    }
+}
+
+// Waits until the GL has finished what it was given, reading events meanwhile: a key pressed
+// while a picture is drawn still reaches the next tick.
+void FinishReadingEvents() {
+    const GLsync finished = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
+    while (glClientWaitSync(finished, GL_SYNC_FLUSH_COMMANDS_BIT, FinishPollNanos) ==
+           GL_TIMEOUT_EXPIRED) {
+        PumpEvents();
+    }
+    glDeleteSync(finished);
+}
+
 // Draws the newest tick and presents it, timing both for the pacing.
 void Present(FramePacing& pacing) {
     const Micros start = Now();
     RenderFrame();
     // Finished here, the drawing's time stands apart from the swap's wait for the display.
-    glFinish();
+    FinishReadingEvents();
     const Micros drawn = Now();
     NoteDrawing(pacing, drawn - start);
+    // A swap waits for its refresh unable to read events; aimed at one, it starts just before.
+    if (Paced(pacing) && pacing.aim > 0) {
+        ReadEventsUntil(pacing.aim - SwapLead);
+    }
+    const Micros called = Now();
     SDL_GL_SwapWindow(Window);
     // No second picture is queued behind this one: the next drawing starts from a shown one.
     glFinish();
-    NoteSwap(pacing, drawn, Now());
+    NoteSwap(pacing, called, Now());
 }
 } // namespace
 
@@ -131,6 +160,7 @@ void RunMainLoop() {
     FramePacing pacing;
     GameState newest;
     Micros deadline = 0;     // of the next look for a new tick
+    Micros tickSeen = 0;     // when a look last found a new tick
     bool stoodStill = false; // a look since the last picture found the picture standing still
     while (Running) {
         PumpEvents();
@@ -140,6 +170,7 @@ void RunMainLoop() {
         }
         // The first pass, before any tick, presents the clear colour.
         const bool newTick = RedrawPending.exchange(false, std::memory_order_acquire);
+        tickSeen = newTick ? Now() : tickSeen;
         const bool published = newTick && CopySnapshot(newest);
         const Look look =
             LookFor(newTick, PictureWanted, published ? &newest : nullptr, DrawnFrame());
@@ -160,7 +191,12 @@ void RunMainLoop() {
             // Polling without a pause would keep a core busy for nothing, and on a small
             // machine that core is the one the timer thread and the GL driver's threads need
             // to run on time. An event ends the wait at once and stays queued for PumpEvents.
-            SDL_WaitEventTimeout(nullptr, IdleWaitMs);
+            // Near a tick, the library's whole-millisecond wait would hold its picture back.
+            if (TickDueSoon(tickSeen, Now())) {
+                WaitUntil(Now() + TickLookStep);
+            } else {
+                SDL_WaitEventTimeout(nullptr, IdleWaitMs);
+            }
         }
         deadline = NextDeadline(pacing, Now());
     }

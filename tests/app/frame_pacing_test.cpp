@@ -44,7 +44,7 @@ TEST(FramePacing, TheMarginFollowsTheDrawingRisesOnAMissedRefreshAndFallsSlowly)
     // Per picture: its drawing, its return after the refresh aimed at; then the deadline after
     // the last return and the margin afterwards, worked out in the comments.
     const Ms took = {2'000, 2'000, 8'000, 1'000, 1'000, 1'000};
-    const Ms late = {300, 16'667 + 300, 300, 300, -4'000, 5'000};
+    const Ms late = {300, 16'667 + 300, 300, 300, -600, 5'000};
     Ms deadlines, margins;
     FramePacing pacing = Learnt(16'667);
     for (std::size_t picture = 0; picture < took.size(); ++picture) {
@@ -56,13 +56,26 @@ TEST(FramePacing, TheMarginFollowsTheDrawingRisesOnAMissedRefreshAndFallsSlowly)
     }
     // Drawing 1000 (half the first), 1500, 4750, 4516, 4297, 4091; the grid moves an eighth of
     // each late return (37). Margins: 5000 - (5000 - 2000) / 64; missed, + 2000; 6954 - (6954 -
-    // 5750) / 64; 6936 - (6936 - 5516) / 64; a return 4 ms before its refresh is off the grid
+    // 5750) / 64; 6936 - (6936 - 5516) / 64; a return 0.6 ms before its refresh did not wait
     // and one 5 ms late the thread's own delay: unchanged, the next aim two periods on.
     EXPECT_EQ(deadlines,
               (Ms{16'667 - 5'000, 16'667 + 37 - 300 - 4'954, 16'667 + 37 - 300 - 6'954,
-                  16'667 + 37 - 300 - 6'936, 16'667 + 37 - 300 - 6'914, 16'667 - 6'914 + 4'000}));
+                  16'667 + 37 - 300 - 6'936, 16'667 + 37 - 300 - 6'914, 16'667 - 6'914 + 600}));
     EXPECT_EQ(margins, (Ms{4'954, 6'954, 6'936, 6'914, 6'914, 6'914}));
     EXPECT_EQ(pacing.trust, TrustedReturns - OffGridDistrust);
+}
+
+TEST(FramePacing, TheLoopLooksOftenOnlyNearTheTimeOfATick) {
+    // The last tick seen at 1 s; the ticks 16 ms apart.
+    const std::pair<Micros, bool> looks[] = {
+        {1'000'000 + 1'500, true},  {1'000'000 + 1'501, false}, {1'016'000 - 2'501, false},
+        {1'016'000 - 2'500, true},  {1'016'000 + 1'500, true},  {1'032'000 - 2'500, true},
+        {1'032'000 - 2'501, false},
+    };
+    for (auto [now, soon] : looks) {
+        EXPECT_EQ(TickDueSoon(1'000'000, now), soon) << now;
+    }
+    EXPECT_FALSE(TickDueSoon(0, 1'000)) << "no tick seen yet";
 }
 
 TEST(FramePacing, ALookPresentsOnlyWhatTheScreenDoesNotShowYet) {

@@ -56,16 +56,29 @@ double CpuSecondsOf(const std::vector<std::string>& fields) {
 
 } // namespace
 
-WindowRegion::WindowRegion(Display* display, Window window) : display_(display), window_(window) {
+WindowRegion::WindowRegion(Display* display, Window window, std::optional<SceneArea> area)
+    : display_(display), window_(window) {
     XWindowAttributes size{};
     XGetWindowAttributes(display, window, &size);
+    picture_ = {size.width, size.height,
+                std::vector<std::uint32_t>(static_cast<std::size_t>(size.width) * size.height)};
+    int width = size.width;
+    int height = size.height;
+    if (area) {
+        // A pixel to spare on every side for the rounding of the projection.
+        const glm::ivec2 a = picture_.pixelOf(glm::vec3(area->from, 0));
+        const glm::ivec2 b = picture_.pixelOf(glm::vec3(area->to, 0));
+        left_ = std::clamp(std::min(a.x, b.x) - 1, 0, size.width - 1);
+        top_ = std::clamp(std::min(a.y, b.y) - 1, 0, size.height - 1);
+        width = std::min(std::max(a.x, b.x) + 2, size.width) - left_;
+        height = std::min(std::max(a.y, b.y) + 2, size.height) - top_;
+    }
     const int screen = DefaultScreen(display);
-    image_ = XShmCreateImage(display, DefaultVisual(display, screen),
-                             static_cast<unsigned>(DefaultDepth(display, screen)), ZPixmap, nullptr,
-                             &segment_, static_cast<unsigned>(size.width),
-                             static_cast<unsigned>(size.height));
-    if (image_ == nullptr || image_->bits_per_pixel != 32 ||
-        image_->bytes_per_line != 4 * size.width) {
+    image_ =
+        XShmCreateImage(display, DefaultVisual(display, screen),
+                        static_cast<unsigned>(DefaultDepth(display, screen)), ZPixmap, nullptr,
+                        &segment_, static_cast<unsigned>(width), static_cast<unsigned>(height));
+    if (image_ == nullptr || image_->bits_per_pixel != 32 || image_->bytes_per_line != 4 * width) {
         throw std::runtime_error("the X server's screen is not 24-bit RGB in 32-bit pixels");
     }
     segment_.shmid = shmget(IPC_PRIVATE,
@@ -80,8 +93,6 @@ WindowRegion::WindowRegion(Display* display, Window window) : display_(display),
         throw std::runtime_error("cannot share memory with the X server");
     }
     XSync(display, False);
-    picture_ = {size.width, size.height,
-                std::vector<std::uint32_t>(static_cast<std::size_t>(size.width) * size.height)};
 }
 
 WindowRegion::~WindowRegion() {
@@ -93,10 +104,14 @@ WindowRegion::~WindowRegion() {
 }
 
 bool WindowRegion::grab() {
-    if (!XShmGetImage(display_, window_, image_, 0, 0, AllPlanes)) {
+    if (!XShmGetImage(display_, window_, image_, left_, top_, AllPlanes)) {
         return false;
     }
-    std::memcpy(picture_.pixels.data(), image_->data, picture_.pixels.size() * 4);
+    for (int row = 0; row < image_->height; ++row) {
+        std::memcpy(&picture_.pixels[static_cast<std::size_t>(top_ + row) * picture_.width + left_],
+                    image_->data + static_cast<std::ptrdiff_t>(row) * image_->bytes_per_line,
+                    static_cast<std::size_t>(image_->width) * 4);
+    }
     return true;
 }
 

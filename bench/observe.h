@@ -15,17 +15,26 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 using BenchClock = std::chrono::steady_clock;
 
+// A rectangle of the scene's plane z = 0 between two corners, in the scene's units.
+struct SceneArea {
+    glm::vec2 from;
+    glm::vec2 to;
+};
+
 // The window's picture fetched with XShmGetImage: several times quicker than a picture through
-// the X connection's socket, so that a look costs the program being timed little.
+// the X connection's socket, so that a look costs the program being timed little. Given an area
+// of the scene, only the pixels that show it are fetched, a fraction of the cost again; the rest
+// of the picture stays black.
 class WindowRegion {
   public:
-    WindowRegion(Display* display, Window window);
+    WindowRegion(Display* display, Window window, std::optional<SceneArea> area = std::nullopt);
     ~WindowRegion();
     WindowRegion(const WindowRegion&) = delete;
     WindowRegion& operator=(const WindowRegion&) = delete;
@@ -39,6 +48,8 @@ class WindowRegion {
     Window window_;
     XShmSegmentInfo segment_{};
     XImage* image_ = nullptr;
+    int left_ = 0; // where the fetched pixels lie in the picture
+    int top_ = 0;
     Picture picture_;
 };
 

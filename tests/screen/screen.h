@@ -25,17 +25,22 @@ struct Picture {
     std::vector<std::uint32_t> pixels; // 0xRRGGBB, the top row first unless bottomUp
     bool bottomUp = false;
 
-    // Seen from (0, 0, 36.21) towards the origin, y up, with a vertical field of view of 45
-    // degrees and planes at 0.1 and 1000; white off the picture.
-    Rgb at(glm::vec3 world) const {
+    // The column and the row (from the top) where a point shows, seen from (0, 0, 36.21)
+    // towards the origin, y up, with a vertical field of view of 45 degrees and planes at 0.1
+    // and 1000; the rows count from the bottom in a picture stored bottom up.
+    glm::ivec2 pixelOf(glm::vec3 world) const {
         const glm::mat4 view =
             glm::lookAt(glm::vec3(0, 0, 36.21f), glm::vec3(0), glm::vec3(0, 1, 0));
         const glm::mat4 lens =
             glm::perspective(glm::radians(45.0f), 1.0f * width / height, 0.1f, 1e3f);
         const glm::ivec3 p(glm::project(world, view, lens, glm::vec4(0, 0, width, height)));
-        const int row = bottomUp ? p.y : height - 1 - p.y;
-        const bool seen = p.x >= 0 && p.x < width && row >= 0 && row < height;
-        const std::uint32_t rgb = seen ? pixels[row * width + p.x] : ~0u;
+        return {p.x, bottomUp ? p.y : height - 1 - p.y};
+    }
+    // White off the picture.
+    Rgb at(glm::vec3 world) const {
+        const glm::ivec2 p = pixelOf(world);
+        const bool seen = p.x >= 0 && p.x < width && p.y >= 0 && p.y < height;
+        const std::uint32_t rgb = seen ? pixels[p.y * width + p.x] : ~0u;
         return Rgb(rgb >> 16 & 255, rgb >> 8 & 255, rgb & 255);
     }
 };

@@ -88,8 +88,8 @@ void NoteSwap(FramePacing& pacing, Micros called, Micros returned) {
     }
     const bool missed = pacing.aim > 0 && returned > pacing.aim + pacing.period / 2;
     const Micros least = pacing.drawing + LeastSlack;
-    pacing.margin =
-        missed ? pacing.margin + MissedRefreshStep : pacing.margin - (pacing.margin - least) / 64;
+    pacing.margin = missed ? pacing.margin + MissedRefreshStep
+                           : pacing.margin - (pacing.margin - least) / MarginFall;
     pacing.margin = std::min(pacing.margin, pacing.period);
     pacing.trust = std::min(pacing.trust + 1, TrustedReturns);
 }

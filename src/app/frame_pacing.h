@@ -33,6 +33,9 @@ constexpr Micros PeriodBaseline = 64; // periods
 // refresh adds this much.
 constexpr Micros LeastSlack = 1000;
 constexpr Micros MissedRefreshStep = 2000;
+// After each refresh made, the margin falls by this share of what it keeps beyond the drawing and
+// the least slack: slowly, since every refresh missed shows a tick twice.
+constexpr Micros MarginFall = 128;
 constexpr Micros FirstMargin = 5000;
 
 // Around the time of the next tick, as the last one seen foretells, the main loop looks for it

@@ -36,8 +36,6 @@ constexpr Micros PolledStretch = 3000;
 constexpr Micros PollStep = 1000;
 // How often events are read while the GL finishes a picture.
 constexpr GLuint64 FinishPollNanos = 250'000;
-// A swap aimed at a refresh starts this long before it: the sleep before it may run late.
-constexpr Micros SwapLead = 1000;
 
 Micros Now() {
     const auto sinceStart = std::chrono::steady_clock::now().time_since_epoch();
@@ -62,15 +60,6 @@ void WaitUntil(Micros moment) {
     }
 }
 
-// Reads events until the moment, so that a key pressed meanwhile still reaches the next tick.
-void ReadEventsUntil(Micros moment) {
-    PumpEvents();
-    while (Now() < moment) {
-        WaitUntil(moment);
-        PumpEvents();
-    }
-}
-
 // Waits until the GL has finished what it was given, reading events meanwhile: a key pressed
 // while a picture is drawn still reaches the next tick.
 void FinishReadingEvents() {
@@ -90,15 +79,10 @@ void Present(FramePacing& pacing) {
     FinishReadingEvents();
     const Micros drawn = Now();
     NoteDrawing(pacing, drawn - start);
-    // A swap waits for its refresh unable to read events; aimed at one, it starts just before.
-    if (Paced(pacing) && pacing.aim > 0) {
-        ReadEventsUntil(pacing.aim - SwapLead);
-    }
-    const Micros called = Now();
     SDL_GL_SwapWindow(Window);
     // No second picture is queued behind this one: the next drawing starts from a shown one.
     glFinish();
-    NoteSwap(pacing, called, Now());
+    NoteSwap(pacing, drawn, Now());
 }
 } // namespace
 

@@ -55,13 +55,13 @@ TEST(FramePacing, TheMarginFollowsTheDrawingRisesOnAMissedRefreshAndFallsSlowly)
         margins.push_back(pacing.margin);
     }
     // Drawing 1000 (half the first), 1500, 4750, 4516, 4297, 4091; the grid moves an eighth of
-    // each late return (37). Margins: 5000 - (5000 - 2000) / 64; missed, + 2000; 6954 - (6954 -
-    // 5750) / 64; 6936 - (6936 - 5516) / 64; a return 0.6 ms before its refresh did not wait
-    // and one 5 ms late the thread's own delay: unchanged, the next aim two periods on.
+    // each late return (37). Margins: 5000 - (5000 - 2000) / 128; missed, + 2000; 6977 - (6977 -
+    // 5750) / 128; 6968 - (6968 - 5516) / 128; a return 0.6 ms before its refresh did not wait
+    // and one 5 ms late is the thread's own delay: both leave the margin.
     EXPECT_EQ(deadlines,
-              (Ms{16'667 - 5'000, 16'667 + 37 - 300 - 4'954, 16'667 + 37 - 300 - 6'954,
-                  16'667 + 37 - 300 - 6'936, 16'667 + 37 - 300 - 6'914, 16'667 - 6'914 + 600}));
-    EXPECT_EQ(margins, (Ms{4'954, 6'954, 6'936, 6'914, 6'914, 6'914}));
+              (Ms{16'667 - 5'000, 16'667 + 37 - 300 - 4'977, 16'667 + 37 - 300 - 6'977,
+                  16'667 + 37 - 300 - 6'968, 16'667 + 37 - 300 - 6'957, 16'667 - 6'957 + 600}));
+    EXPECT_EQ(margins, (Ms{4'977, 6'977, 6'968, 6'957, 6'957, 6'957}));
     EXPECT_EQ(pacing.trust, TrustedReturns - OffGridDistrust);
 }
 

@@ -2,13 +2,14 @@
 // the screen, on each of the display modes (observe.h). The real program, in an X server of its
 // own, is sent D and A in turn through XTest while a piece falls in the middle of the well;
 // after each press the bench looks at the well alone (through shared memory), a quarter of a
-// millisecond apart, until the piece stands one column over. The time runs from just before the
-// press to the end of the first look that shows the move, so it includes the wait for the next
-// tick (0 to 16 ms, the presses fall at random moments of the tick), the drawing and presenting
-// of that frame, and at most a pause and one look (the typical look time is printed). After each
-// press the key is let go and the bench waits for three more frames, so that a tick sees the key
-// up before the next press, then a random 0 to 16 ms. Presses that a stall of the whole machine
-// fell on are reported apart as well (MachineStalls).
+// millisecond apart (on a simulated display only in the first 4 ms after each refresh, when
+// alone the picture can change), until the piece stands one column over. The time runs from
+// just before the press to the end of the first look that shows the move, so it includes the
+// wait for the next tick (0 to 16 ms, the presses fall at random moments of the tick), the
+// drawing and presenting of that frame, and at most a pause and one look (the typical look time
+// is printed). After each press the key is let go and the bench waits for three more frames, so
+// that a tick sees the key up before the next press, then a random 0 to 16 ms. Presses that a
+// stall of the whole machine fell on are reported apart as well (MachineStalls).
 #include "observe.h"
 
 #include <algorithm>
@@ -23,6 +24,10 @@ constexpr auto GiveUpAfter = 500ms;
 // Between two looks for a move: the looks take a core from the program and the X server only
 // part of the time, and the time measured runs at most this much over.
 constexpr auto LookPause = 250us;
+// A simulated display changes the picture only at its refreshes, as soon as the swap that waited
+// for one goes through: this long after a refresh without a move, the next look waits for the
+// next refresh. A picture that came later still would be seen a refresh late.
+constexpr auto RefreshLooks = 4ms;
 // The well, where the piece moves.
 constexpr SceneArea Well = {{-5, -10}, {5, 10}};
 
@@ -125,6 +130,8 @@ std::optional<Presses> Measure(const DisplayMode& display) {
             lookTimes.push_back(Milliseconds(seen - lookStart));
             if (PieceColumn(well.picture()) == target) {
                 latency = Milliseconds(seen - pressed);
+            } else if (display.hz > 0 && seen - RefreshBefore(display, seen) > RefreshLooks) {
+                std::this_thread::sleep_until(RefreshAfter(display, seen));
             } else {
                 std::this_thread::sleep_for(LookPause);
             }

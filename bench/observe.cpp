@@ -253,6 +253,15 @@ std::unique_ptr<XPlay> StartGame(const DisplayMode& display, const char* bench, 
     return game;
 }
 
+BenchClock::time_point RefreshBefore(const DisplayMode& display, BenchClock::time_point moment) {
+    const std::chrono::nanoseconds period(1'000'000'000 / display.hz);
+    return BenchClock::time_point(moment.time_since_epoch() / period * period);
+}
+
+BenchClock::time_point RefreshAfter(const DisplayMode& display, BenchClock::time_point moment) {
+    return RefreshBefore(display, moment) + std::chrono::nanoseconds(1'000'000'000 / display.hz);
+}
+
 pid_t GameProcess() {
     return ChildNamed(getpid(), "velmora");
 }

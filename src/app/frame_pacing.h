@@ -32,7 +32,7 @@ constexpr Micros PeriodBaseline = 64; // periods
 // Drawing starts at least this long before the refresh beyond the drawing itself, and a missed
 // refresh adds this much.
 constexpr Micros LeastSlack = 1000;
-constexpr Micros MissedRefreshStep = 2000;
+constexpr Micros MissedRefreshStep = 1000;
 // After each refresh made, the margin falls by this share of what it keeps beyond the drawing and
 // the least slack: slowly, since every refresh missed shows a tick twice.
 constexpr Micros MarginFall = 128;

@@ -55,13 +55,13 @@ TEST(FramePacing, TheMarginFollowsTheDrawingRisesOnAMissedRefreshAndFallsSlowly)
         margins.push_back(pacing.margin);
     }
     // Drawing 1000 (half the first), 1500, 4750, 4516, 4297, 4091; the grid moves an eighth of
-    // each late return (37). Margins: 5000 - (5000 - 2000) / 128; missed, + 2000; 6977 - (6977 -
-    // 5750) / 128; 6968 - (6968 - 5516) / 128; a return 0.6 ms before its refresh did not wait
+    // each late return (37). Margins: 5000 - (5000 - 2000) / 128; missed, + 1000; 5977 - (5977 -
+    // 5750) / 128; 5976 - (5976 - 5516) / 128; a return 0.6 ms before its refresh did not wait
     // and one 5 ms late is the thread's own delay: both leave the margin.
     EXPECT_EQ(deadlines,
-              (Ms{16'667 - 5'000, 16'667 + 37 - 300 - 4'977, 16'667 + 37 - 300 - 6'977,
-                  16'667 + 37 - 300 - 6'968, 16'667 + 37 - 300 - 6'957, 16'667 - 6'957 + 600}));
-    EXPECT_EQ(margins, (Ms{4'977, 6'977, 6'968, 6'957, 6'957, 6'957}));
+              (Ms{16'667 - 5'000, 16'667 + 37 - 300 - 4'977, 16'667 + 37 - 300 - 5'977,
+                  16'667 + 37 - 300 - 5'976, 16'667 + 37 - 300 - 5'973, 16'667 - 5'973 + 600}));
+    EXPECT_EQ(margins, (Ms{4'977, 5'977, 5'976, 5'973, 5'973, 5'973}));
     EXPECT_EQ(pacing.trust, TrustedReturns - OffGridDistrust);
 }
 

@@ -253,7 +253,7 @@ int Stutters(int hz, double from, double to, const std::vector<CounterReading>& 
             continue;
         }
         const long newer = changes[next - 1].frames + offset + 1;
-        stutters += newer < static_cast<long>(tickStarts.size()) &&
+        stutters += newer >= 0 && newer < static_cast<long>(tickStarts.size()) &&
                     tickStarts[newer] < refresh * period - DrawingSeconds;
     }
     return stutters;

@@ -131,7 +131,8 @@ std::optional<Presses> Measure(const DisplayMode& display) {
             if (PieceColumn(well.picture()) == target) {
                 latency = Milliseconds(seen - pressed);
             } else if (display.hz > 0 && seen - RefreshBefore(display, seen) > RefreshLooks) {
-                std::this_thread::sleep_until(RefreshAfter(display, seen));
+                std::this_thread::sleep_until(RefreshBefore(display, seen) +
+                                              RefreshPeriod(display));
             } else {
                 std::this_thread::sleep_for(LookPause);
             }

@@ -253,13 +253,13 @@ std::unique_ptr<XPlay> StartGame(const DisplayMode& display, const char* bench, 
     return game;
 }
 
-BenchClock::time_point RefreshBefore(const DisplayMode& display, BenchClock::time_point moment) {
-    const std::chrono::nanoseconds period(1'000'000'000 / display.hz);
-    return BenchClock::time_point(moment.time_since_epoch() / period * period);
+std::chrono::nanoseconds RefreshPeriod(const DisplayMode& display) {
+    return std::chrono::nanoseconds(1'000'000'000 / display.hz);
 }
 
-BenchClock::time_point RefreshAfter(const DisplayMode& display, BenchClock::time_point moment) {
-    return RefreshBefore(display, moment) + std::chrono::nanoseconds(1'000'000'000 / display.hz);
+BenchClock::time_point RefreshBefore(const DisplayMode& display, BenchClock::time_point moment) {
+    const auto period = RefreshPeriod(display);
+    return BenchClock::time_point(moment.time_since_epoch() / period * period);
 }
 
 pid_t GameProcess() {

@@ -131,10 +131,10 @@ struct DisplayMode {
 };
 inline constexpr DisplayMode DisplayModes[] = {{"no vsync", 0}, {"60 Hz", 60}, {"144 Hz", 144}};
 
-// The refresh of the simulated display at or before the moment, and the one after: whole
-// multiples of its period in nanoseconds on the steady clock, as the simulation keeps them.
+// The simulated display's refreshes: the whole multiples of its period in nanoseconds on the
+// steady clock, as the simulation keeps them; the refresh at or before the moment.
+std::chrono::nanoseconds RefreshPeriod(const DisplayMode& display);
 BenchClock::time_point RefreshBefore(const DisplayMode& display, BenchClock::time_point moment);
-BenchClock::time_point RefreshAfter(const DisplayMode& display, BenchClock::time_point moment);
 
 // Starts the program on the display, with a virtual pad plugged in (bench/virtual_pad.cpp,
 // preloaded) when asked, and waits until its first piece can be steered; null, said on standard

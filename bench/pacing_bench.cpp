@@ -236,10 +236,10 @@ std::optional<long> TickOffset(const std::vector<CounterReading>& changes,
 
 // Refreshes of the simulated display from `from` to `to` (seconds on its clock) that show the
 // same tick as the one before while a newer tick had started longer than a drawing before.
-int Stutters(int hz, double from, double to, const std::vector<CounterReading>& changes,
-             const std::vector<double>& tickStarts, long offset) {
-    // The simulation's refreshes are whole multiples of its period in nanoseconds.
-    const auto period = static_cast<double>(1'000'000'000 / hz) / 1e9;
+int Stutters(const DisplayMode& display, double from, double to,
+             const std::vector<CounterReading>& changes, const std::vector<double>& tickStarts,
+             long offset) {
+    const double period = std::chrono::duration<double>(RefreshPeriod(display)).count();
     const auto refreshOf = [&](double when) { return static_cast<long>(when / period); };
     int stutters = 0;
     std::size_t next = 0; // the first change not yet on screen
@@ -319,8 +319,7 @@ std::optional<ModeFigures> Measure(const DisplayMode& display) {
         all.presents.push_back(newer / seconds);
         if (display.hz > 0 && offset) {
             all.stutters.push_back(
-                100.0 *
-                Stutters(display.hz, from.when, to.when, changes, trace->tickStarts, *offset) /
+                100.0 * Stutters(display, from.when, to.when, changes, trace->tickStarts, *offset) /
                 (seconds * display.hz));
         }
         if (!stalled) {

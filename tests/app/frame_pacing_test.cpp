@@ -63,6 +63,13 @@ TEST(FramePacing, TheMarginFollowsTheDrawingRisesOnAMissedRefreshAndFallsSlowly)
                   16'667 + 37 - 300 - 5'976, 16'667 + 37 - 300 - 5'973, 16'667 - 5'973 + 600}));
     EXPECT_EQ(margins, (Ms{4'977, 5'977, 5'976, 5'973, 5'973, 5'973}));
     EXPECT_EQ(pacing.trust, TrustedReturns - OffGridDistrust);
+    // Refreshes missed one after another raise it to a period and no further: drawing never
+    // starts before the refresh ahead of the one it aims at.
+    for (int missed = 0; missed < 12; ++missed) {
+        NextDeadline(pacing, pacing.lastReturn + 100);
+        NoteSwap(pacing, pacing.aim, pacing.aim + 16'667 + 300);
+    }
+    EXPECT_EQ(pacing.margin, pacing.period);
 }
 
 TEST(FramePacing, TheLoopLooksOftenOnlyNearTheTimeOfATick) {

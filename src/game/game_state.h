@@ -57,8 +57,8 @@ constexpr std::size_t ListLength = 4;
 extern const std::array<std::array<std::uint8_t, 8>, 28> PieceShapeTable;
 
 struct GravityRow {
-    std::uint32_t gravity;       // in 1/256 rows per frame
-    std::uint32_t nextLevel = 0; // the level from which the next row takes over; none for the last
+    std::uint32_t gravity;   // in 1/256 rows per frame
+    std::uint32_t nextLevel; // the level from which the next row takes over
 };
 
 extern const std::array<GravityRow, 30> GravityTable;

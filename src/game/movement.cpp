@@ -30,8 +30,7 @@ bool restsOnStack(GameState& game) {
 }
 
 std::uint32_t currentGravity(const GameState& game) {
-    const std::size_t row = std::min<std::size_t>(game.gravityIndex, GravityTable.size() - 1);
-    return GravityTable[row].gravity;
+    return GravityTable[game.gravityIndex].gravity;
 }
 
 // Cells beyond the side walls count as filled, as they do for collision.

@@ -110,7 +110,7 @@ TEST(Rules, APieceCollidesWithTheWallsTheFloorTheTopAndTheStackOnly) {
 
 TEST(Rules, ANewGameAndABlankRecordHoldTheirStatedValues) {
     using List = std::vector<std::uint32_t>;
-    const List none(4, NoClearedRow);
+    const List none(4, 0xFFFFFFFF);
     Board empty, zero;
     empty.fill(7);
     zero.fill(0);

@@ -2,8 +2,6 @@
 // its initial rotation, and the active phase's shift, rotation, gravity, soft drop and lock.
 #include "phase_steps.h"
 
-#include <algorithm>
-
 namespace {
 
 bool held(InputBits controls, InputBits bit) {

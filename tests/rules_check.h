@@ -15,17 +15,18 @@
 inline const char* BrokenInvariant(const GameState& before, const GameState& after,
                                    const GameState& returned) {
     const GameState& g = after;
-    // Full rows exist only in a line clear, which lists them from the top.
-    std::vector<std::uint32_t> full, listed;
+    // Full rows exist only in a line clear, which lists and counts them from the top; the other
+    // entries of the list, and all of them outside a line clear, are 0xFFFFFFFF.
+    std::vector<std::uint32_t> full;
     for (std::uint32_t row = 0; row < BoardRows; ++row) {
         const auto first = g.board.begin() + row * BoardColumns;
         if (std::find(first, first + BoardColumns, NoPiece) == first + BoardColumns) {
             full.push_back(row);
         }
     }
-    if (g.phase == LINECLEAR) {
-        listed.assign(g.clearedRows.begin(), g.clearedRows.begin() + std::min(g.clearedCount, 4u));
-    }
+    const bool clearing = g.phase == LINECLEAR;
+    const bool listedRight = (clearing ? g.clearedCount == full.size() : full.empty()) &&
+                             (full.resize(ListLength, 0xFFFFFFFF), full == g.clearedRows);
     // The whole record after a frame that only waits, besides the memories of the frame and its
     // count: unchanged in GAMEOVER; in LOCKFLASH and LINECLEAR, up to the frame that ends the
     // phase, only its timer moves, the flash shows and the combo is back to 1. The frames that
@@ -54,6 +55,24 @@ inline const char* BrokenInvariant(const GameState& before, const GameState& aft
     const bool softDrop = (held & Down) && !(held & (Left | Right));
     const std::vector<PieceKind> dealt = {g.nextKind, before.pieceHistory[0],
                                           before.pieceHistory[1], before.pieceHistory[2]};
+    // A lock writes the piece's cells into the well; a clear's collapse keeps the rows that were
+    // not full, in their order, at the bottom.
+    Board locked = before.board, collapsed;
+    for (int cell = 0; cell < 4; ++cell) {
+        const auto& shape = pieceShape(before.activeKind, before.pieceRotation);
+        const int column = before.pieceColumn + shape[cell],
+                  row = before.pieceRow + shape[cell + 4];
+        if (flashEnds && column >= 0 && column < BoardColumns && row >= 0 && row < BoardRows) {
+            locked[cellIndex(column, row)] = before.activeKind;
+        }
+    }
+    collapsed.fill(NoPiece);
+    for (int row = BoardRows - 1, kept = BoardRows - 1; row >= 0; --row) {
+        const auto first = before.board.begin() + row * BoardColumns;
+        if (std::find(first, first + BoardColumns, NoPiece) != first + BoardColumns) {
+            std::copy_n(first, BoardColumns, collapsed.begin() + kept-- * BoardColumns);
+        }
+    }
     const auto piece = [](const GameState& s) {
         return std::tie(s.pieceColumn, s.pieceRow, s.pieceRotation, s.lockDelay, s.gravityAccum,
                         s.softDropFrames);
@@ -77,7 +96,8 @@ inline const char* BrokenInvariant(const GameState& before, const GameState& aft
          "every frame of soft drop in play counts"},
         {g.rotateHeld != (steered ? before.rotateHeld : (held & AnyRotate) && !entered),
          "outside play a held rotate control is noted, until an entry turns the piece"},
-        {(g.board != before.board && !flashEnds && !clearEnds) ||
+        {(flashEnds && g.board != locked) || (clearEnds && g.board != collapsed) ||
+             (g.board != before.board && !flashEnds && !clearEnds) ||
              (g.clearedCount != before.clearedCount && !flashEnds) ||
              (g.clearedRows != before.clearedRows && !flashEnds && !clearEnds),
          "the well changes only as a lock flash or a line clear ends"},
@@ -96,16 +116,19 @@ inline const char* BrokenInvariant(const GameState& before, const GameState& aft
          "three frames"},
         {returned != after, "tick returns the record after the frame"},
         {std::any_of(g.board.begin(), g.board.end(), [](PieceKind c) { return c > NoPiece; }) ||
-             g.level > MaxLevel || g.gravityIndex >= GravityTable.size() || g.grade > TopGrade,
-         "cells, level, speed index and grade stay in range"},
+             g.level > MaxLevel || g.gravityIndex >= GravityTable.size() || g.grade > TopGrade ||
+             g.pieceRotation > 3,
+         "cells, level, speed index, grade and rotation stay in range"},
         {g.clearedRows.size() != ListLength || g.pieceHistory.size() != ListLength,
          "both lists keep four entries"},
         {g.grade == TopGrade && !(g.topGrade300 && g.topGrade500 && g.topGrade999),
          "the top grade comes only with its three conditions"},
         {(g.phase == ACTIVE || g.phase == LOCKFLASH) && (g.activeKind >= NoPiece || g.collides()),
          "the piece in play stays inside the well and off the stack"},
-        {full != listed, "full rows exist only in a line clear, which lists them in order"},
-        {g.readyTimer >= ReadyFrames || g.flashTimer >= LockFlashFrames ||
+        {!listedRight, "full rows exist only in a line clear, which lists them in order"},
+        {(g.readyTimer && g.phase != READYGO) || (g.flashTimer && g.phase != LOCKFLASH) ||
+             (g.clearTimer && g.phase != LINECLEAR) || (g.areTimer && g.phase != ARE) ||
+             g.readyTimer >= ReadyFrames || g.flashTimer >= LockFlashFrames ||
              g.clearTimer >= LineClearFrames || g.areTimer >= EntryDelayFrames ||
              g.lockDelay >= LockDelayFrames || g.gravityAccum >= GravityOneRow ||
              (g.lockFlash && g.phase != LOCKFLASH),

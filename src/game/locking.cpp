@@ -12,21 +12,20 @@ bool rowIsFull(const Board& board, int row) {
 
 namespace {
 
+// A locking piece lies inside the well, which it does not overlap.
 void writePieceIntoBoard(GameState& game) {
     const auto& shape = pieceShape(game.activeKind, game.pieceRotation);
     for (int cell = 0; cell < 4; ++cell) {
-        const int column = game.pieceColumn + shape[cell];
-        const int row = game.pieceRow + shape[cell + 4];
-        if (column >= 0 && column < BoardColumns && row >= 0 && row < BoardRows) {
-            game.board[cellIndex(column, row)] = game.activeKind;
-        }
+        game.board[cellIndex(game.pieceColumn + shape[cell], game.pieceRow + shape[cell + 4])] =
+            game.activeKind;
     }
 }
 
+// Only rows that the piece touched can be full, so never more than four.
 void findFullRows(GameState& game) {
     game.clearedCount = 0;
     for (int row = 0; row < BoardRows; ++row) {
-        if (rowIsFull(game.board, row) && game.clearedCount < ListLength) {
+        if (rowIsFull(game.board, row)) {
             game.clearedRows[game.clearedCount++] = static_cast<std::uint32_t>(row);
             game.phase = LINECLEAR;
         }

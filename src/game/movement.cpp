@@ -31,26 +31,23 @@ std::uint32_t currentGravity(const GameState& game) {
     return GravityTable[game.gravityIndex].gravity;
 }
 
-// Cells beyond the side walls count as filled, as they do for collision.
+// A fitting piece's box lies within the well's rows; columns beyond the side walls count as
+// filled, as they do for collision.
 bool boxCellFilled(const GameState& game, int column, int row) {
-    if (column < 0 || column >= BoardColumns || row < 0 || row >= BoardRows) {
-        return true;
-    }
-    return game.board[cellIndex(column, row)] != NoPiece;
+    return column < 0 || column >= BoardColumns || game.board[cellIndex(column, row)] != NoPiece;
 }
 
 // A piece turning against a lone block in the middle column of its box would otherwise kick
-// sideways around it; the turn is refused instead.
+// sideways around it; the turn is refused instead. A turn stays within the box, so one that
+// collides while both outer columns are empty has met the middle column.
 bool centreColumnBlocksTurn(const GameState& game) {
     const int x = game.pieceColumn;
-    const int y = game.pieceRow;
-    bool middleFilled = false;
-    bool outerFilled = false;
-    for (int row = y; row < y + 3; ++row) {
-        middleFilled = middleFilled || boxCellFilled(game, x + 1, row);
-        outerFilled = outerFilled || boxCellFilled(game, x, row) || boxCellFilled(game, x + 2, row);
+    for (int row = game.pieceRow; row < game.pieceRow + 3; ++row) {
+        if (boxCellFilled(game, x, row) || boxCellFilled(game, x + 2, row)) {
+            return false;
+        }
     }
-    return middleFilled && !outerFilled;
+    return true;
 }
 
 void tryRotation(GameState& game, int direction) {

@@ -92,8 +92,9 @@ inline const char* BrokenInvariant(const GameState& before, const GameState& aft
          "a piece enters in its box's place with its counters at 0, and the next is dealt"},
         {!entered && (deal(g) != deal(before) || (!steered && piece(g) != piece(before))),
          "only an entry deals, and the piece moves only in play"},
-        {steered && g.softDropFrames != before.softDropFrames + softDrop,
-         "every frame of soft drop in play counts"},
+        {steered && (g.softDropFrames != before.softDropFrames + softDrop ||
+                     (g.phase == LOCKFLASH && !softDrop && g.lockDelay != 0)),
+         "every frame of soft drop in play counts, and a lock by delay empties the delay"},
         {g.rotateHeld != (steered ? before.rotateHeld : (held & AnyRotate) && !entered),
          "outside play a held rotate control is noted, until an entry turns the piece"},
         {(flashEnds && g.board != locked) || (clearEnds && g.board != collapsed) ||

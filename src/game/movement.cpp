@@ -16,8 +16,12 @@ bool holdsCounterClockwise(InputBits controls) {
     return held(controls, RotateCcw | RotateCcw2);
 }
 
-std::uint32_t turned(std::uint32_t rotation, int direction) {
-    return (rotation + (direction > 0 ? 1u : 3u)) % 4u;
+// Turns counted in quarter turns counter-clockwise: three of them make a clockwise one.
+constexpr std::uint32_t CounterClockwise = 1;
+constexpr std::uint32_t Clockwise = 3;
+
+std::uint32_t turned(std::uint32_t rotation, std::uint32_t quarters) {
+    return (rotation + quarters) % 4;
 }
 
 bool restsOnStack(GameState& game) {
@@ -50,9 +54,9 @@ bool centreColumnBlocksTurn(const GameState& game) {
     return true;
 }
 
-void tryRotation(GameState& game, int direction) {
+void tryRotation(GameState& game, std::uint32_t quarters) {
     const std::uint32_t before = game.pieceRotation;
-    game.pieceRotation = turned(before, direction);
+    game.pieceRotation = turned(before, quarters);
     if (!game.collides()) {
         return;
     }
@@ -87,10 +91,10 @@ void rotateOnPress(GameState& game, InputBits controls) {
     if (holdsCounterClockwise(controls)) {
         if (newlyPressed(controls, previous, RotateCcw) ||
             newlyPressed(controls, previous, RotateCcw2)) {
-            tryRotation(game, +1);
+            tryRotation(game, CounterClockwise);
         }
     } else if (newlyPressed(controls, previous, RotateCw)) {
-        tryRotation(game, -1);
+        tryRotation(game, Clockwise);
     }
 }
 
@@ -169,7 +173,7 @@ void applyEntryRotation(GameState& game, InputBits controls) {
         return;
     }
     const std::uint32_t before = game.pieceRotation;
-    game.pieceRotation = turned(before, counterClockwise ? +1 : -1);
+    game.pieceRotation = turned(before, counterClockwise ? CounterClockwise : Clockwise);
     if (game.collides()) {
         game.pieceRotation = before;
     }

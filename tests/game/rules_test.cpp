@@ -246,13 +246,14 @@ TEST(Rules, ALineClearScoresRaisesTheGradeAndMeetsTopGradeConditions) {
     const Board one = Well({"#.........", "##########"});
     const Board four = Well({"#.........", "##########", "##########", "##########", "##########"});
     const Board clean = Well({"##########", "##########", "##########", "##########"});
-    const struct {
+    struct Clear {
         const char* clear;
         Board board;
         // conditions: the top-grade conditions met, as bits: 1 for 300, 2 for 500, 4 for 999
         std::uint32_t rows, level, softDrops, score, grade, frameCount, conditions;
         std::uint32_t wantScore, wantLevel, wantGrade, wantConditions;
-    } clears[] = {
+    };
+    std::vector<Clear> clears = {
         // (ceil(level after / 4) + soft drops) x combo (2 rows - 1) x rows x 4 if all clear;
         // the grade rises while the score is above its threshold, to ZN only with all three
         // conditions; a condition needs its level crossed by the counted frame, with the score.
@@ -263,8 +264,6 @@ TEST(Rules, ALineClearScoresRaisesTheGradeAndMeetsTopGradeConditions) {
         {"two rows at 5, all clear", Well({"##########", "##########"}), 2, 5, 3, 0, 0, 0, 0, 120, 7, 0, 0},
         {"past 998 only to 999",    four,  4, 998, 0,  0,          0,  0,   0, 7028,       999, 6,  0},
         {"the score stops at its limit", clean, 4, 96, 10, 0xFFFFFF00u, 17, 0, 0, 0xFFFFFFFFu, 100, 17, 0},
-        {"400 is not above 400",    one,   1, 2,   0,  399,        0,  0,   0, 400,        3,   0,  0},
-        {"401 is",                  one,   1, 2,   0,  400,        0,  0,   0, 401,        3,   1,  0},
         {"several grades at once",  one,   1, 2,   0,  10000,      0,  0,   0, 10001,      3,   7,  0},
         {"the score alone stops at S9", one, 1, 2, 0,  500000,     16, 0,   0, 500001,     3,   17, 0},
         {"300 and 500 are not ZN",  one,   1, 2,   0,  130000,     17, 0,   3, 130001,     3,   17, 3},
@@ -274,12 +273,24 @@ TEST(Rules, ALineClearScoresRaisesTheGradeAndMeetsTopGradeConditions) {
         {"300 with 12000 in time",  four,  4, 297, 0,  12000-2128, 5,  15299, 0, 12000,    301, 7,  1},
         {"one point short",         four,  4, 297, 0,  12000-2129, 5,  15299, 0, 11999,    301, 7,  0},
         {"one frame late",          four,  4, 297, 0,  20000,      5,  15300, 0, 22128,    301, 10, 0},
+        {"one level short",         four,  4, 295, 0,  20000,      5,  15299, 0, 22100,    299, 10, 0},
         {"already past 300",        four,  4, 300, 0,  20000,      5,  0,   0, 22128,      304, 10, 0},
         {"500 with 40000 in time",  one,   1, 499, 0,  40000-125,  12, 26999, 1, 40000,    500, 12, 3},
         {"one frame late",          one,   1, 499, 0,  40000-125,  12, 27000, 1, 40000,    500, 12, 1},
+        {"one point short",         one,   1, 499, 0,  40000-126,  12, 26999, 1, 39999,    500, 12, 1},
         {"999 with 126000 in time", one,   1, 998, 0,  126000-250, 17, 48599, 3, 126000,   999, 18, 7},
         {"one point short",         one,   1, 998, 0,  126000-251, 16, 48599, 3, 125999,   999, 17, 3}};
     // clang-format on
+    // Each grade's score, a point on either side: a clear of one point passes it, or reaches it.
+    const std::uint32_t passes[] = {400,   800,   1400,  2000,  3500,  5500,  8000,   12000, 16000,
+                                    22000, 30000, 40000, 52000, 66000, 82000, 100000, 120000};
+    for (std::uint32_t grade = 0; grade < 17; ++grade) {
+        const std::uint32_t score = passes[grade];
+        clears.push_back(
+            {"reaching a grade's score", one, 1, 2, 0, score - 1, grade, 0, 0, score, 3, grade, 0});
+        clears.push_back(
+            {"passing it", one, 1, 2, 0, score, grade, 0, 0, score + 1, 3, grade + 1, 0});
+    }
     for (const auto& c : clears) {
         GameState game = In(LINECLEAR, c.board); // the rows are read only once the clear is over
         std::tie(game.level, game.softDropFrames, game.score, game.grade, game.frameCount) =
@@ -290,7 +301,7 @@ TEST(Rules, ALineClearScoresRaisesTheGradeAndMeetsTopGradeConditions) {
         const unsigned met = game.topGrade300 | game.topGrade500 << 1 | game.topGrade999 << 2;
         EXPECT_EQ(std::tuple(game.score, game.level, game.grade, met),
                   std::tuple(c.wantScore, c.wantLevel, c.wantGrade, c.wantConditions))
-            << c.clear;
+            << c.clear << " from " << c.score;
     }
 }
 
@@ -309,6 +320,15 @@ TEST(Rules, TheLevelStopsAtEachX99AndAt998AndTheSpeedFollowsItOneRowAFrame) {
     for (std::uint32_t index = 0; index < 29; ++index) {
         steps.push_back({0, from[index] - 1, index, from[index] - 1, index});
         steps.push_back({0, from[index], index, from[index], index + 1});
+    }
+    // Each row's gravity in 256ths of a row a frame; a T from the top reaches the floor at row 18.
+    const std::uint32_t gravity[] = {4,   6,   8,   10,  12,  16,   32,   48,   64,  80,
+                                     96,  112, 128, 144, 4,   32,   64,   96,   128, 160,
+                                     192, 224, 256, 512, 768, 1024, 1280, 1024, 768, 5120};
+    for (std::uint32_t index = 0; index < 30; ++index) {
+        const GameState game = Play(Piece(PieceT, 3, 0, 0, Well(), 0, index), {{0, 1}});
+        EXPECT_EQ(game.pieceRow * 256 + game.gravityAccum, std::min(gravity[index], 18 * 256u))
+            << "speed " << index;
     }
     for (const auto& [frames, level, index, wantLevel, wantIndex] : steps) {
         GameState game = In(ARE, Well(), frames);

@@ -270,6 +270,7 @@ TEST(Rules, ALineClearScoresRaisesTheGradeAndMeetsTopGradeConditions) {
         {"nor 300 and 999",         one,   1, 2,   0,  130000,     17, 0,   5, 130001,     3,   17, 5},
         {"nor 500 and 999",         one,   1, 2,   0,  130000,     17, 0,   6, 130001,     3,   17, 6},
         {"all three are",           one,   1, 2,   0,  130000,     17, 0,   7, 130001,     3,   18, 7},
+        {"... from S9 only",        one,   1, 2,   0,  130000,     16, 0,   7, 130001,     3,   17, 7},
         {"300 with 12000 in time",  four,  4, 297, 0,  12000-2128, 5,  15299, 0, 12000,    301, 7,  1},
         {"one point short",         four,  4, 297, 0,  12000-2129, 5,  15299, 0, 11999,    301, 7,  0},
         {"one frame late",          four,  4, 297, 0,  20000,      5,  15300, 0, 22128,    301, 10, 0},
@@ -279,7 +280,8 @@ TEST(Rules, ALineClearScoresRaisesTheGradeAndMeetsTopGradeConditions) {
         {"one frame late",          one,   1, 499, 0,  40000-125,  12, 27000, 1, 40000,    500, 12, 1},
         {"one point short",         one,   1, 499, 0,  40000-126,  12, 26999, 1, 39999,    500, 12, 1},
         {"999 with 126000 in time", one,   1, 998, 0,  126000-250, 17, 48599, 3, 126000,   999, 18, 7},
-        {"one point short",         one,   1, 998, 0,  126000-251, 16, 48599, 3, 125999,   999, 17, 3}};
+        {"one point short",         one,   1, 998, 0,  126000-251, 16, 48599, 3, 125999,   999, 17, 3},
+        {"one frame late",          one,   1, 998, 0,  126000-250, 17, 48600, 3, 126000,   999, 17, 3}};
     // clang-format on
     // Each grade's score, a point on either side: a clear of one point passes it, or reaches it.
     const std::uint32_t passes[] = {400,   800,   1400,  2000,  3500,  5500,  8000,   12000, 16000,

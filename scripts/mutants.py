@@ -63,7 +63,6 @@ import xml.etree.ElementTree as ElementTree
 from dataclasses import dataclass, field
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-WORK = os.path.join(ROOT, "build-mutants")
 EQUIVALENT_LIST = os.path.join(ROOT, "scripts", "mutants-equivalent.txt")
 EXCLUDED = ("src/render/images/",)
 OPERATORS = ("relational", "arithmetic", "logical", "operand", "negation", "constant", "boolean",
@@ -681,6 +680,8 @@ def main():
     parser.add_argument("--operators", help="comma-separated operators to apply (default: all)")
     parser.add_argument("--only", help="a regular expression: mutants whose id (path:line:operator:n) matches")
     parser.add_argument("--list", action="store_true", help="list the mutants, run nothing")
+    parser.add_argument("--work", default=os.path.join(ROOT, "build-mutants"),
+                        help="the folder of the work trees and the report (default: build-mutants)")
     args = parser.parse_args()
 
     os.chdir(ROOT)
@@ -710,13 +711,14 @@ def main():
         return
 
     started = time.time()
-    os.makedirs(WORK, exist_ok=True)
+    work = os.path.abspath(args.work)
+    os.makedirs(work, exist_ok=True)
     files = tracked_files()
     jobs = max(1, args.jobs)
     build_jobs = max(1, (os.cpu_count() or 1) // jobs)
-    trees = [Tree(os.path.join(WORK, f"tree-{n + 1}"), build_jobs) for n in range(jobs)]
+    trees = [Tree(os.path.join(work, f"tree-{n + 1}"), build_jobs) for n in range(jobs)]
     stages = {stage.name: stage for p in paths for stage in stages_for(p)}.values()
-    print(f"Preparing {jobs} work tree(s) in {WORK}: build and baseline run", flush=True)
+    print(f"Preparing {jobs} work tree(s) in {work}: build and baseline run", flush=True)
     with concurrent.futures.ThreadPoolExecutor(jobs) as pool:
         slowest = max(pool.map(lambda t: prepare(t, files, list(stages), jobs), trees))
     timeout = max(30, int(5 * slowest))
@@ -727,7 +729,7 @@ def main():
     queue = list(to_run)
     queue_lock = threading.Lock()
     done = [0]
-    results = open(os.path.join(WORK, "results.jsonl"), "w", encoding="utf-8")
+    results = open(os.path.join(work, "results.jsonl"), "w", encoding="utf-8")
 
     def worker(tree):
         cache = {}
@@ -749,7 +751,7 @@ def main():
     with concurrent.futures.ThreadPoolExecutor(jobs) as pool:
         list(pool.map(worker, trees))
     results.close()
-    out = os.path.join(WORK, "report.md")
+    out = os.path.join(work, "report.md")
     lines = report(mutants, time.time() - started, out)
     survivors = [line for line in lines if line.endswith("| survived |")]
     print("\n".join(survivors + lines[lines.index("| folder | mutants | killed | survived | did not build | equivalent |"):]))

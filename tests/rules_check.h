@@ -53,21 +53,21 @@ inline const char* BrokenInvariant(const GameState& before, const GameState& aft
     const bool clearEnds = was == LINECLEAR && g.phase != LINECLEAR;
     const bool levelStep = was == ARE && before.areTimer + 1 == LevelStepFrame;
     const bool softDrop = (held & Down) && !(held & (Left | Right));
-    const std::vector<PieceKind> dealt = {g.nextKind, before.pieceHistory[0],
-                                          before.pieceHistory[1], before.pieceHistory[2]};
+    std::vector<PieceKind> dealt;
+    if (entered) {
+        dealt = {g.nextKind, before.pieceHistory[0], before.pieceHistory[1],
+                 before.pieceHistory[2]};
+    }
     // A lock writes the piece's cells into the well; a clear's collapse keeps the rows that were
     // not full, in their order, at the bottom.
     Board locked = before.board, collapsed;
-    for (int cell = 0; cell < 4; ++cell) {
+    for (int cell = 0; flashEnds && cell < 4; ++cell) {
         const auto& shape = pieceShape(before.activeKind, before.pieceRotation);
-        const int column = before.pieceColumn + shape[cell],
-                  row = before.pieceRow + shape[cell + 4];
-        if (flashEnds && column >= 0 && column < BoardColumns && row >= 0 && row < BoardRows) {
-            locked[cellIndex(column, row)] = before.activeKind;
-        }
+        locked[cellIndex(before.pieceColumn + shape[cell], before.pieceRow + shape[cell + 4])] =
+            before.activeKind;
     }
     collapsed.fill(NoPiece);
-    for (int row = BoardRows - 1, kept = BoardRows - 1; row >= 0; --row) {
+    for (int row = BoardRows - 1, kept = BoardRows - 1; clearEnds && row >= 0; --row) {
         const auto first = before.board.begin() + row * BoardColumns;
         if (std::find(first, first + BoardColumns, NoPiece) != first + BoardColumns) {
             std::copy_n(first, BoardColumns, collapsed.begin() + kept-- * BoardColumns);

@@ -19,11 +19,9 @@ GameState GameState::newGame(unsigned int seed) {
     game.nextKind = game.randomKind();
     game.activeKind = NoPiece;
     game.pieceColumn = EntryColumn;
-    game.pieceRow = EntryRow;
     game.board.fill(NoPiece);
     game.combo = 1;
     game.allClearFactor = 1;
-    game.prevPhase = NONE;
     game.phase = READYGO;
     return game;
 }

@@ -41,13 +41,11 @@ constexpr std::array<ButtonBinding, 4> HatDirections = {{
 }};
 
 struct Controller {
-    SDL_JoystickID id = -1;
+    SDL_JoystickID id;
     SDL_GameController* layout = nullptr; // exactly one of these two is open
     SDL_Joystick* plain = nullptr;
     InputBits buttons = 0; // held by its buttons and its D-pad or hat
     InputBits stick = 0;   // held by its left stick
-    int x = 0;             // the left stick's last position, y downwards
-    int y = 0;
 };
 
 std::vector<Controller> Controllers;
@@ -62,15 +60,16 @@ InputBits ControlFor(const std::array<ButtonBinding, N>& table, int button) {
     return 0;
 }
 
-// The one direction the left stick holds: along its stronger axis only, pressed beyond half a
-// deflection and, while held, let go only below a quarter.
+// The one direction the left stick holds, at (x, y) with y downwards: along its stronger axis
+// only, pressed beyond half a deflection and, while held, let go only below a quarter.
 InputBits StickDirection(InputBits held, int x, int y) {
     const bool across = std::abs(x) > std::abs(y);
     const int along = across ? x : y;
-    const InputBits direction = across ? (along < 0 ? Left : Right) : (along < 0 ? Up : Down);
-    const bool pressed = direction == held ? std::abs(along) >= StickReleaseBelow
-                                           : std::abs(along) > StickPressBeyond;
-    return pressed ? direction : 0;
+    const auto reaches = [held](InputBits direction, int reach) {
+        return direction == held ? reach >= StickReleaseBelow : reach > StickPressBeyond;
+    };
+    const InputBits back = across ? Left : Up, forth = across ? Right : Down;
+    return reaches(back, -along) ? back : reaches(forth, along) ? forth : 0;
 }
 
 Controller* Find(SDL_JoystickID id) {
@@ -89,14 +88,13 @@ void Open(int deviceIndex) {
     if (Find(id) != nullptr) {
         return;
     }
-    Controller controller;
+    Controller controller{id};
     if (SDL_IsGameController(deviceIndex)) {
         controller.layout = SDL_GameControllerOpen(deviceIndex);
     } else {
         controller.plain = SDL_JoystickOpen(deviceIndex);
     }
     if (controller.layout != nullptr || controller.plain != nullptr) {
-        controller.id = id;
         Controllers.push_back(controller);
     }
 }
@@ -143,13 +141,11 @@ void HandleControllerEvent(const SDL_Event& event) {
         }
         break;
     case SDL_CONTROLLERAXISMOTION:
+        // The left stick's two axes count together, as the pad holds them now.
         if (Controller* pad = Find(event.caxis.which)) {
-            if (event.caxis.axis == SDL_CONTROLLER_AXIS_LEFTX) {
-                pad->x = event.caxis.value;
-            } else if (event.caxis.axis == SDL_CONTROLLER_AXIS_LEFTY) {
-                pad->y = event.caxis.value;
-            }
-            pad->stick = StickDirection(pad->stick, pad->x, pad->y);
+            pad->stick = StickDirection(
+                pad->stick, SDL_GameControllerGetAxis(pad->layout, SDL_CONTROLLER_AXIS_LEFTX),
+                SDL_GameControllerGetAxis(pad->layout, SDL_CONTROLLER_AXIS_LEFTY));
         }
         break;
     case SDL_JOYBUTTONDOWN:

@@ -62,7 +62,7 @@ TEST(Shell, ControllersHoldWhatTheirKeysHoldBesideTheKeyboard) {
     SDL_Joystick* pad = Plug(SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX,
                              SDL_CONTROLLER_BUTTON_MAX, 0);
     SDL_Joystick* arcade = Plug(SDL_JOYSTICK_TYPE_ARCADE_STICK, 0, 4, 1); // has no layout
-    enum Input { PadButton, PadAxis, ArcadeButton, ArcadeHat, Key, FocusLost, UnplugFirst };
+    enum Input { PadButton, PadAxis, ArcadeButton, ArcadeHat, Key, FocusLost, Gone, UnplugFirst };
     const InputBits turns = RotateCcw | RotateCw | RotateCcw2, all = Up | Down | Left | Right;
     const std::tuple<const char*, Input, int, int, InputBits> steps[] = {
         {"south", PadButton, SDL_CONTROLLER_BUTTON_A, 1, RotateCcw},
@@ -85,6 +85,7 @@ TEST(Shell, ControllersHoldWhatTheirKeysHoldBesideTheKeyboard) {
         {"stick beyond half left", PadAxis, SDL_CONTROLLER_AXIS_LEFTX, -16385, Left},
         {"stick more up than left", PadAxis, SDL_CONTROLLER_AXIS_LEFTY, -24000, Up},
         {"stick more down than left", PadAxis, SDL_CONTROLLER_AXIS_LEFTY, 24000, Down},
+        {"stick as far left as down", PadAxis, SDL_CONTROLLER_AXIS_LEFTX, -24000, Down},
         {"stick more left than down", PadAxis, SDL_CONTROLLER_AXIS_LEFTX, -30000, Left},
         {"right stick, as the triggers", PadAxis, SDL_CONTROLLER_AXIS_RIGHTX, 32767, Left},
         {"and S", Key, SDLK_s, SDL_KEYDOWN, Left | Down},
@@ -98,11 +99,17 @@ TEST(Shell, ControllersHoldWhatTheirKeysHoldBesideTheKeyboard) {
         {"button 2", ArcadeButton, 2, 1, Left | turns},
         {"button 3", ArcadeButton, 3, 1, Left | turns},
         {"hat centred", ArcadeHat, 0, SDL_HAT_CENTERED, turns},
+        {"the arcade stick said removed while held", Gone, 0, 0, 0},
         {"the arcade stick unplugged", UnplugFirst, 0, 0, 0},
     };
     for (const auto& [name, input, which, value, want] : steps) {
         if (input == Key || input == FocusLost) {
             Send(input == Key ? value : SDL_WINDOWEVENT, which, SDL_WINDOWEVENT_FOCUS_LOST);
+        } else if (input == Gone) { // what the media library holds is not let go first
+            SDL_Event removed{};
+            std::tie(removed.type, removed.jdevice.which) =
+                std::tuple(SDL_JOYDEVICEREMOVED, SDL_JoystickInstanceID(arcade));
+            SDL_PushEvent(&removed);
         } else if (input == UnplugFirst) { // the device plugged in first of those left
             SDL_JoystickDetachVirtual(0);
         } else if (input == PadAxis) {
@@ -117,8 +124,10 @@ TEST(Shell, ControllersHoldWhatTheirKeysHoldBesideTheKeyboard) {
     }
     EXPECT_EQ(SDL_GameControllerFromInstanceID(SDL_JoystickInstanceID(pad)), nullptr)
         << "the pad is closed as often as it was opened, once";
+    const SDL_JoystickID arcadeId = SDL_JoystickInstanceID(arcade);
     SDL_JoystickClose(pad);
     SDL_JoystickClose(arcade);
+    EXPECT_EQ(SDL_JoystickFromInstanceID(arcadeId), nullptr) << "the arcade stick is closed";
 }
 
 TEST(Shell, SomeWindowEventsRedrawTheBackBufferForTheMainLoopToPresent) {

@@ -8,8 +8,7 @@
 
 #include "game_state.h"
 
-// Starts the media library's controller support. Without it the game goes on with the keyboard,
-// after one line on standard error that says why. SDL_Quit closes the controllers again.
+// Starts the media library's controller support. SDL_Quit closes the controllers again.
 void StartControllers();
 
 // Opens each controller as the media library reports it added (it reports those already plugged

@@ -90,6 +90,7 @@ TEST(Shell, ControllersHoldWhatTheirKeysHoldBesideTheKeyboard) {
         {"right stick, as the triggers", PadAxis, SDL_CONTROLLER_AXIS_RIGHTX, 32767, Left},
         {"and S", Key, SDLK_s, SDL_KEYDOWN, Left | Down},
         {"S let go, the stick holds", Key, SDLK_s, SDL_KEYUP, Left},
+        {"the window left with the stick pushed", FocusLost, 0, 0, 0},
         {"the pad unplugged", UnplugFirst, 0, 0, 0},
         {"hat up", ArcadeHat, 0, SDL_HAT_UP, Up},
         {"hat right and down", ArcadeHat, 0, SDL_HAT_RIGHTDOWN, Right | Down},
@@ -100,6 +101,8 @@ TEST(Shell, ControllersHoldWhatTheirKeysHoldBesideTheKeyboard) {
         {"button 3", ArcadeButton, 3, 1, Left | turns},
         {"hat centred", ArcadeHat, 0, SDL_HAT_CENTERED, turns},
         {"the arcade stick said removed while held", Gone, 0, 0, 0},
+        {"its buttons no longer count", ArcadeButton, 3, 0, 0},
+        {"nor its hat", ArcadeHat, 0, SDL_HAT_UP, 0},
         {"the arcade stick unplugged", UnplugFirst, 0, 0, 0},
     };
     for (const auto& [name, input, which, value, want] : steps) {

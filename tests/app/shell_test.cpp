@@ -45,12 +45,21 @@ TEST(Shell, EachKeyHoldsItsControlUntilItIsReleased) {
     EXPECT_TRUE(Running);
 }
 
-// A virtual device of the media library's, plugged in: the pump opens it; the handle moves it.
-static SDL_Joystick* Plug(SDL_JoystickType type, Uint16 axes, Uint16 buttons, Uint16 hats) {
+// A virtual device of the media library's, plugged in with a layout when one is given: the pump
+// opens it; the handle moves it by its own buttons' numbers.
+static SDL_Joystick* Plug(SDL_JoystickType type, Uint16 axes, Uint16 buttons, Uint16 hats,
+                          const char* layout = nullptr) {
     SDL_VirtualJoystickDesc device{};
     std::tie(device.version, device.type, device.naxes, device.nbuttons, device.nhats) =
         std::tuple(SDL_VIRTUAL_JOYSTICK_DESC_VERSION, type, axes, buttons, hats);
-    SDL_Joystick* handle = SDL_JoystickOpen(SDL_JoystickAttachVirtualEx(&device));
+    const int index = SDL_JoystickAttachVirtualEx(&device);
+    char guid[33];
+    SDL_JoystickGetGUIDString(SDL_JoystickGetDeviceGUID(index), guid, sizeof guid);
+    if (layout) { // for the device whatever its name: without the name's check sum
+        SDL_GameControllerAddMapping(
+            (std::string(guid).replace(4, 4, "0000") + ",pad," + layout).c_str());
+    }
+    SDL_Joystick* handle = SDL_JoystickOpen(index);
     PumpEvents();
     return handle;
 }
@@ -59,17 +68,31 @@ static SDL_Joystick* Plug(SDL_JoystickType type, Uint16 axes, Uint16 buttons, Ui
 // of half and of a quarter of a deflection, along its stronger axis only.
 TEST(Shell, ControllersHoldWhatTheirKeysHoldBesideTheKeyboard) {
     SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1"); // the window has no focus
-    SDL_Joystick* pad = Plug(SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX,
-                             SDL_CONTROLLER_BUTTON_MAX, 0);
+    // A pad whose south and west buttons are each other's by number: read by its layout.
+    SDL_Joystick* pad =
+        Plug(SDL_JOYSTICK_TYPE_UNKNOWN, SDL_CONTROLLER_AXIS_MAX, SDL_CONTROLLER_BUTTON_MAX, 1,
+             "a:b2,b:b1,x:b0,y:b3,dpup:b11,dpdown:b12,dpleft:b13,dpright:b14,"
+             "leftx:a0,lefty:a1,rightx:a2,righty:a3,");
     SDL_Joystick* arcade = Plug(SDL_JOYSTICK_TYPE_ARCADE_STICK, 0, 4, 1); // has no layout
-    enum Input { PadButton, PadAxis, ArcadeButton, ArcadeHat, Key, FocusLost, Gone, UnplugFirst };
+    enum Input {
+        PadButton,
+        PadAxis,
+        PadHat,
+        ArcadeButton,
+        ArcadeHat,
+        Key,
+        FocusLost,
+        Gone,
+        UnplugFirst
+    };
     const InputBits turns = RotateCcw | RotateCw | RotateCcw2, all = Up | Down | Left | Right;
     const std::tuple<const char*, Input, int, int, InputBits> steps[] = {
-        {"south", PadButton, SDL_CONTROLLER_BUTTON_A, 1, RotateCcw},
-        {"east", PadButton, SDL_CONTROLLER_BUTTON_B, 1, RotateCcw | RotateCw},
-        {"west", PadButton, SDL_CONTROLLER_BUTTON_X, 1, turns},
+        {"south", PadButton, 2, 1, RotateCcw},
+        {"east", PadButton, 1, 1, RotateCcw | RotateCw},
+        {"west", PadButton, 0, 1, turns},
         {"north", PadButton, SDL_CONTROLLER_BUTTON_Y, 1, turns},
-        {"south let go", PadButton, SDL_CONTROLLER_BUTTON_A, 0, RotateCw | RotateCcw2},
+        {"its hat, outside its layout", PadHat, 0, SDL_HAT_UP, turns},
+        {"south let go", PadButton, 2, 0, RotateCw | RotateCcw2},
         {"the window left", FocusLost, 0, 0, 0},
         {"D-pad up", PadButton, SDL_CONTROLLER_BUTTON_DPAD_UP, 1, Up},
         {"D-pad right", PadButton, SDL_CONTROLLER_BUTTON_DPAD_RIGHT, 1, Up | Right},
@@ -117,8 +140,8 @@ TEST(Shell, ControllersHoldWhatTheirKeysHoldBesideTheKeyboard) {
             SDL_JoystickDetachVirtual(0);
         } else if (input == PadAxis) {
             SDL_JoystickSetVirtualAxis(pad, which, Sint16(value));
-        } else if (input == ArcadeHat) {
-            SDL_JoystickSetVirtualHat(arcade, which, Uint8(value));
+        } else if (input == ArcadeHat || input == PadHat) {
+            SDL_JoystickSetVirtualHat(input == PadHat ? pad : arcade, which, Uint8(value));
         } else {
             SDL_JoystickSetVirtualButton(input == PadButton ? pad : arcade, which, Uint8(value));
         }

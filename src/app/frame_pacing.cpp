@@ -9,11 +9,6 @@
 namespace {
 constexpr Micros TickPeriod = Micros{TickPeriodMs} * 1000;
 
-Micros FloorDiv(Micros numerator, Micros denominator) {
-    const Micros quotient = numerator / denominator;
-    return quotient * denominator > numerator ? quotient - 1 : quotient;
-}
-
 auto PictureFields(const GameState& g) {
     return std::tie(g.nextKind, g.activeKind, g.pieceColumn, g.pieceRow, g.pieceRotation, g.board,
                     g.phase, g.grade, g.score, g.level, g.frameCount, g.gravityIndex);
@@ -28,7 +23,8 @@ Micros NextDeadline(FramePacing& pacing, Micros now) {
     if (!Paced(pacing)) {
         return now;
     }
-    const Micros periods = FloorDiv(now + pacing.margin - pacing.refresh, pacing.period) + 1;
+    // The grid's refresh lies in the past, so the periods since it count from zero.
+    const Micros periods = (now + pacing.margin - pacing.refresh) / pacing.period + 1;
     pacing.aim = pacing.refresh + periods * pacing.period;
     return pacing.aim - pacing.margin;
 }
@@ -39,8 +35,8 @@ void NoteDrawing(FramePacing& pacing, Micros took) {
     if (!Paced(pacing)) {
         return;
     }
-    pacing.drawing +=
-        took > pacing.drawing ? (took - pacing.drawing) / 2 : -((pacing.drawing - took) / 16);
+    const Micros change = took - pacing.drawing;
+    pacing.drawing += std::max(change / 2, change / 16);
     pacing.margin = std::max(pacing.margin, pacing.drawing + LeastSlack);
 }
 
@@ -67,7 +63,8 @@ void NoteSwap(FramePacing& pacing, Micros called, Micros returned) {
         pacing.refresh = returned;
         return;
     }
-    const Micros periods = FloorDiv(returned - pacing.refresh + pacing.period / 2, pacing.period);
+    // Negative only for a return long before the last refresh, which counts as before it too.
+    const Micros periods = (returned - pacing.refresh + pacing.period / 2) / pacing.period;
     const Micros residual = returned - pacing.refresh - periods * pacing.period;
     if (periods < 1 || residual < -EarlyReturn) {
         // Before its refresh: the grid is not the display's, or the swaps do not wait.

@@ -28,7 +28,7 @@ static void Send(Uint32 type, SDL_Keycode key = 0, Uint8 change = 0, int w = 0, 
 
 TEST(Shell, EachKeyHoldsItsControlUntilItIsReleased) {
     const std::pair<SDL_Keycode, InputBits> keys[] = {
-        {SDLK_w, Up},        {SDLK_d, Right},    {SDLK_s, Down},       {SDLK_a, Left},
+        {SDLK_d, Right},     {SDLK_w, Up},       {SDLK_s, Down},       {SDLK_a, Left},
         {SDLK_i, RotateCcw}, {SDLK_o, RotateCw}, {SDLK_p, RotateCcw2}, {SDLK_SPACE, Space},
         {SDLK_ESCAPE, 0},    {SDLK_UP, 0},       {SDLK_q, 0},          {SDLK_RETURN, 0},
     };

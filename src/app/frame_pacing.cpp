@@ -41,7 +41,8 @@ void NoteDrawing(FramePacing& pacing, Micros took) {
 }
 
 void NoteSwap(FramePacing& pacing, Micros called, Micros returned) {
-    const Micros sinceLast = pacing.lastReturn > 0 ? returned - pacing.lastReturn : 0;
+    // The first swap's interval, counted from the clock's start, is longer than any period.
+    const Micros sinceLast = returned - pacing.lastReturn;
     pacing.lastReturn = returned;
     if (!pacing.paced) {
         // Learning: only a display slower than the ticks keeps swaps drawn at once waiting one

@@ -110,3 +110,20 @@ Look LookFor(bool newTick, bool pictureWanted, const GameState* newest, const Ga
     }
     return newTick ? Look::StandingStill : Look::Nothing;
 }
+
+Rest RestAfter(Look look, bool stoodStill, bool paced, bool tickDueSoon) {
+    if (look == Look::StandingStill) {
+        return {stoodStill ? StandingStillWaitMs : IdleWaitMs, 0};
+    }
+    if (paced) {
+        return {};
+    }
+    return tickDueSoon ? Rest{0, TickLookStep} : Rest{IdleWaitMs, 0};
+}
+
+Rest NextWaitStep(Micros left) {
+    if (left > PolledStretch) {
+        return {std::max(static_cast<int>((left - PolledStretch) / 1000), 1), 0};
+    }
+    return {0, std::max<Micros>(std::min(left, PollStep), 0)};
+}

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "game_state.h"
+#include "tick_schedule.h"
 
 using Micros = std::int64_t; // microseconds on a steady clock
 
@@ -88,3 +89,32 @@ enum class Look { Nothing, StandingStill, Present };
 // window event asked for a picture, the newest tick (null while none has been published) and
 // the one last drawn. A tick whose picture is on screen already stands still.
 Look LookFor(bool newTick, bool pictureWanted, const GameState* newest, const GameState& drawn);
+
+// The longest the main loop sleeps with nothing to draw: a tick's redraw waits at most this long
+// to be noticed, a sixteenth of a tick.
+constexpr int IdleWaitMs = 1;
+// While ticks change nothing, the next ones most likely will not either: the first tick that
+// does (the first piece entering) is shown up to this long late, and a wake-up of the main thread
+// saved per tick halves what standing still costs.
+constexpr int StandingStillWaitMs = static_cast<int>(2 * TickPeriodMs);
+// The media library's wait counts whole milliseconds and runs up to a few of them long, so a
+// wait for a deadline ends in short sleeps against the clock over this last stretch.
+constexpr Micros PolledStretch = 3000;
+constexpr Micros PollStep = 1000;
+
+// A rest of the main loop, which an event ends at once: so many whole milliseconds in the media
+// library's wait, or else a look for events and a sleep this long. Neither: no rest.
+struct Rest {
+    int libraryMs = 0;
+    Micros polled = 0;
+};
+
+// After a look that presented nothing: standing still, a first time since the last picture
+// (which may only have met the tick that the drawing took up just after the last look, in the
+// middle of play) or again; or nothing new, on a display that paces the drawing or not, near
+// the time of a tick or not. Near a tick, the library's whole-millisecond wait would hold its
+// picture back.
+Rest RestAfter(Look look, bool stoodStill, bool paced, bool tickDueSoon);
+
+// The next step of a wait for a moment `left` away.
+Rest NextWaitStep(Micros left);

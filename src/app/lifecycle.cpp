@@ -2,7 +2,6 @@
 
 #include <GL/glew.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -23,17 +22,6 @@ SDL_GLContext GLContext = nullptr;
 namespace {
 constexpr int WindowWidth = 960;
 constexpr int WindowHeight = 720;
-// The longest the main loop sleeps with nothing to draw: a tick's redraw waits at most this
-// long to be noticed, a sixteenth of a tick.
-constexpr int IdleWaitMs = 1;
-// While ticks change nothing, the next ones most likely will not either: the first tick that
-// does (the first piece entering) is shown up to this long late, and a wake-up of the main
-// thread saved per tick halves what standing still costs.
-constexpr int StandingStillWaitMs = static_cast<int>(2 * TickPeriodMs);
-// The media library's wait counts whole milliseconds and runs up to a few of them long, so a
-// wait for a deadline ends in short sleeps against the clock over this last stretch.
-constexpr Micros PolledStretch = 3000;
-constexpr Micros PollStep = 1000;
 // How often events are read while the GL finishes a picture.
 constexpr GLuint64 FinishPollNanos = 250'000;
 
@@ -42,21 +30,27 @@ Micros Now() {
     return std::chrono::duration_cast<std::chrono::microseconds>(sinceStart).count();
 }
 
+// Rests as asked, unless an event comes first; answers whether one came. The event stays queued
+// for PumpEvents.
+bool EventDuring(Rest rest) {
+    if (rest.libraryMs > 0) {
+        return SDL_WaitEventTimeout(nullptr, rest.libraryMs) != 0;
+    }
+    SDL_PumpEvents();
+    if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT)) {
+        return true;
+    }
+    std::this_thread::sleep_for(std::chrono::microseconds(rest.polled));
+    return false;
+}
+
 // Waits until the moment or an event, whichever comes first.
 void WaitUntil(Micros moment) {
-    for (Micros left = moment - Now(); left > 0; left = moment - Now()) {
-        if (left > PolledStretch) {
-            const auto wholeMs = static_cast<int>((left - PolledStretch) / 1000);
-            if (SDL_WaitEventTimeout(nullptr, std::max(wholeMs, 1)) != 0) {
-                return;
-            }
-            continue;
-        }
-        SDL_PumpEvents();
-        if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT)) {
+    for (Rest step = NextWaitStep(moment - Now()); step.libraryMs > 0 || step.polled > 0;
+         step = NextWaitStep(moment - Now())) {
+        if (EventDuring(step)) {
             return;
         }
-        std::this_thread::sleep_for(std::chrono::microseconds(std::min(left, PollStep)));
     }
 }
 
@@ -162,25 +156,24 @@ void RunMainLoop() {
             PictureWanted = false;
             stoodStill = false;
             Present(pacing);
-        } else if (look == Look::StandingStill) {
-            // A tick that changes the picture after this wait is drawn at once, aimed at no
-            // refresh. The first such look after a picture may only have met the tick that the
-            // drawing took up just after the last look, in the middle of play: it waits as long
-            // as a look for nothing does.
-            SDL_WaitEventTimeout(nullptr, stoodStill ? StandingStillWaitMs : IdleWaitMs);
+        } else {
+            // Polling without a pause would keep a core busy for nothing, and on a small machine
+            // that core is the one the timer thread and the GL driver's threads need to run on
+            // time.
+            const Rest rest =
+                RestAfter(look, stoodStill, Paced(pacing), TickDueSoon(tickSeen, Now()));
+            if (rest.polled > 0) {
+                WaitUntil(Now() + rest.polled);
+            } else if (rest.libraryMs > 0) {
+                SDL_WaitEventTimeout(nullptr, rest.libraryMs);
+            }
+        }
+        if (look == Look::StandingStill) {
+            // A tick that changes the picture after this rest is drawn at once, aimed at no
+            // refresh.
             stoodStill = true;
             pacing.aim = 0;
             continue;
-        } else if (!Paced(pacing)) {
-            // Polling without a pause would keep a core busy for nothing, and on a small
-            // machine that core is the one the timer thread and the GL driver's threads need
-            // to run on time. An event ends the wait at once and stays queued for PumpEvents.
-            // Near a tick, the library's whole-millisecond wait would hold its picture back.
-            if (TickDueSoon(tickSeen, Now())) {
-                WaitUntil(Now() + TickLookStep);
-            } else {
-                SDL_WaitEventTimeout(nullptr, IdleWaitMs);
-            }
         }
         deadline = NextDeadline(pacing, Now());
     }

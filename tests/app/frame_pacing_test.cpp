@@ -85,6 +85,30 @@ TEST(FramePacing, TheLoopLooksOftenOnlyNearTheTimeOfATick) {
     EXPECT_FALSE(TickDueSoon(0, 1'000)) << "no tick seen yet";
 }
 
+TEST(FramePacing, TheLoopRestsInWholeMillisecondsUntilTheLastStretchOfAWaitAndNearATick) {
+    // After a look: standing still a first time or again, nothing new on a paced display,
+    // nothing new near a tick or away from one.
+    const std::tuple<Look, bool, bool, bool, int, Micros> looks[] = {
+        {Look::StandingStill, false, true, true, 1, 0},
+        {Look::StandingStill, true, false, true, 32, 0},
+        {Look::Nothing, false, true, false, 0, 0},
+        {Look::Nothing, true, false, true, 0, 200},
+        {Look::Nothing, false, false, false, 1, 0}};
+    for (const auto& [look, stoodStill, paced, soon, libraryMs, polled] : looks) {
+        const Rest rest = RestAfter(look, stoodStill, paced, soon);
+        EXPECT_EQ(std::pair(rest.libraryMs, rest.polled), std::pair(libraryMs, polled));
+    }
+    // A wait for a moment so far away: whole milliseconds down to its last 3 ms, then sleeps of
+    // at most 1 ms, and nothing once it has come.
+    const std::tuple<Micros, int, Micros> steps[] = {
+        {5'000, 2, 0},     {4'999, 1, 0}, {3'001, 1, 0}, {3'000, 0, 1'000},
+        {1'001, 0, 1'000}, {1, 0, 1},     {0, 0, 0},     {-5, 0, 0}};
+    for (const auto& [left, libraryMs, polled] : steps) {
+        const Rest step = NextWaitStep(left);
+        EXPECT_EQ(std::pair(step.libraryMs, step.polled), std::pair(libraryMs, polled)) << left;
+    }
+}
+
 TEST(FramePacing, ALookPresentsOnlyWhatTheScreenDoesNotShowYet) {
     const GameState drawn = GameState::newGame(3).tick(0); // the first tick of the ready pause
     const auto look = [&](bool newTick, bool wanted, auto change) {

@@ -117,12 +117,7 @@ bool OpenWindow() {
     const GLenum result = glewInit();
     if (result != GLEW_OK) {
         std::fprintf(stderr, "Error: %s\n", glewGetErrorString(result));
-        if (GLContext != nullptr) {
-            SDL_GL_DeleteContext(GLContext);
-            GLContext = nullptr;
-        }
-        SDL_DestroyWindow(Window);
-        Window = nullptr;
+        // The library's shutdown closes the window and its context with it.
         SDL_Quit();
         return false;
     }

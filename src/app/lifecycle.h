@@ -14,9 +14,9 @@ extern SDL_GLContext GLContext;
 
 // Starts the media library's video subsystem and its controller support, opens the 960 by 720
 // window, with the desktop's class and the game's icon, with an OpenGL 3.3 core context current
-// on this thread, and loads the GL entry points. Answers false after a
-// GLEW failure, which it has reported and after which the context, the window and the library
-// are released again; a media-library failure does not return (FatalError).
+// on this thread, and loads the GL entry points. Answers false after a GLEW failure, which it has
+// reported and after which the library is shut down; a media-library failure does not return
+// (FatalError).
 bool OpenWindow();
 
 // Pumps events and presents each tick that changes the picture, until a quit or close request:

@@ -176,6 +176,22 @@ TEST(Shell, SomeWindowEventsRedrawTheBackBufferForTheMainLoopToPresent) {
     }
 }
 
+TEST(Shell, TheWindowHasItsSizeAndAnOpenGL33CoreContextWithDepthAndTwoBuffers) {
+    int major = 0, minor = 0, profile = 0, doubled = 0, depth = 0;
+    for (auto [attribute, value] : {std::pair(SDL_GL_CONTEXT_MAJOR_VERSION, &major),
+                                    {SDL_GL_CONTEXT_MINOR_VERSION, &minor},
+                                    {SDL_GL_CONTEXT_PROFILE_MASK, &profile},
+                                    {SDL_GL_DOUBLEBUFFER, &doubled},
+                                    {SDL_GL_DEPTH_SIZE, &depth}}) {
+        SDL_GL_GetAttribute(attribute, value);
+    }
+    EXPECT_EQ(std::tuple(major * 10 + minor, profile, doubled, depth >= 24),
+              std::tuple(33, int(SDL_GL_CONTEXT_PROFILE_CORE), 1, true));
+    int width = 0, height = 0;
+    SDL_GetWindowSize(Window, &width, &height);
+    EXPECT_EQ(std::pair(width, height), std::pair(960, 720));
+}
+
 TEST(Shell, AResizeSetsTheViewportAndTheAspectAndCloseEndsTheRun) {
     // 1 / tan(22.5 degrees): the vertical scale of a 45-degree field of view.
     const float scale = 2.4142136f;

@@ -22,8 +22,8 @@ Comments, string and character literals, preprocessor lines and template argumen
 mutated. The code follows .clang-format, so a binary operator is the one with a space on both
 sides: that tells a < b from a template's brackets and a * b from a pointer.
 
-Each mutant is built and tested in a work tree of this script's own under build-mutants/
-(tree-1, tree-2, ... one per job): a copy of the developer's tracked and untracked files,
+Each mutant is built and tested in a work tree of this script's own under build-mutants/ (or
+--work; tree-1, tree-2, ... one per job): a copy of the developer's tracked and untracked files,
 never the checkout itself. The trees keep their builds (Ninja, -O1 with the standard library's
 assertions, so that a read past an array's end fails), so each mutant rebuilds only what its
 file touches; a mutant that does not build is counted apart. The tests run, stopping at the
@@ -36,7 +36,8 @@ failed by timing alone does not kill. Each test has a time limit (five times the
 the unmutated baseline, at least 30 s); a mutant that hangs is killed by it.
 
 Equivalent mutants, which change no behaviour at all, are listed in
-scripts/mutants-equivalent.txt, one a line: "path | operator | mutated line | why". They are
+scripts/mutants-equivalent.txt, one a line: "path | definition | operator | mutated line | why",
+the definition being the first line of the function (or table) that the mutant lies in. They are
 not run. A mutant that changes behaviour nobody observes is not equivalent: a test should read
 that behaviour, or the code should not have it.
 
@@ -178,6 +179,7 @@ class Mutant:
     line: int = 0
     original_line: str = ""
     mutated_line: str = ""
+    scope: str = ""  # the first line of the definition the mutant lies in
     ident: str = ""
     verdict: str = ""
     detail: str = ""
@@ -381,6 +383,31 @@ def condition_mutants(tokens, add):
         add("negation", tokens[first].start, tokens[close - 1].end, None)
 
 
+def definition_starts(tokens, source):
+    """The outermost braces that are not a namespace's, each as (start, end, the first line of
+    what they belong to): a function's body, a class or a table."""
+    found = []
+    index = 0
+    while index < len(tokens):
+        if tokens[index].text != "{":
+            index += 1
+            continue
+        back = index - 1
+        while back >= 0 and tokens[back].text not in (";", "{", "}"):
+            back -= 1
+        opener = tokens[back + 1]
+        if opener.text in ("namespace", "extern"):  # their braces hold definitions
+            index += 1
+            continue
+        close = matching(tokens, index)
+        line_start = source.rfind("\n", 0, opener.start) + 1
+        line_end = source.find("\n", opener.start)
+        found.append((tokens[index].start, tokens[close].end,
+                      " ".join(source[line_start:line_end].split())))
+        index = close + 1
+    return found
+
+
 def mutants_of(path, source):
     tokens = tokenize(source)
     found = []
@@ -423,7 +450,7 @@ def mutants_of(path, source):
     condition_mutants(tokens, add)
     statement_mutants(tokens, add)
 
-    lines = source.split("\n")
+    scopes = definition_starts(tokens, source)
     counters = {}
     unique = {}
     for mutant in found:
@@ -434,8 +461,12 @@ def mutants_of(path, source):
         first = source.rfind("\n", 0, mutant.start) + 1
         mutant.original_line = " ".join(source[first:line_end if line_end >= 0 else None].split())
         mutant.mutated_line = " ".join(mutated[first:last if last >= 0 else None].split())
+        if mutant.operator == "deletion":
+            mutant.mutated_line = "deleted: " + " ".join(source[mutant.start:mutant.end].split())
         if mutant.mutated_line == mutant.original_line:
             continue
+        mutant.scope = next((text for start, end, text in scopes if start <= mutant.start < end),
+                            mutant.original_line)
         key = (mutant.line, mutant.operator, mutant.mutated_line)
         if key in unique:
             continue
@@ -443,7 +474,6 @@ def mutants_of(path, source):
         number = counters.get((mutant.line, mutant.operator), 0) + 1
         counters[(mutant.line, mutant.operator)] = number
         mutant.ident = f"{path}:{mutant.line}:{mutant.operator}:{number}"
-    del lines
     return sorted(unique.values(), key=lambda m: (m.line, m.start, m.operator))
 
 
@@ -638,9 +668,10 @@ def read_equivalents():
             if not line.strip() or line.lstrip().startswith("#"):
                 continue
             parts = [part.strip() for part in line.split(" | ")]
-            if len(parts) != 4 or parts[1] not in OPERATORS:
-                raise SystemExit(f"mutants: {EQUIVALENT_LIST}:{number}: want 'path | operator | mutated line | why'")
-            listed[(parts[0], parts[1], " ".join(parts[2].split()))] = parts[3]
+            if len(parts) != 5 or parts[2] not in OPERATORS:
+                raise SystemExit(f"mutants: {EQUIVALENT_LIST}:{number}: want "
+                                 "'path | definition | operator | mutated line | why'")
+            listed[(parts[0], " ".join(parts[1].split()), parts[2], " ".join(parts[3].split()))] = parts[4]
     return listed
 
 
@@ -701,7 +732,7 @@ def main():
         mutants = sorted(random.Random(args.seed).sample(mutants, args.sample), key=lambda m: (m.path, m.line))
     equivalents = read_equivalents()
     for m in mutants:
-        why = equivalents.get((m.path, m.operator, m.mutated_line))
+        why = equivalents.get((m.path, m.scope, m.operator, m.mutated_line))
         if why:
             m.verdict, m.detail = "equivalent", why
     if args.list:

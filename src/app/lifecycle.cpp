@@ -117,8 +117,6 @@ bool OpenWindow() {
     const GLenum result = glewInit();
     if (result != GLEW_OK) {
         std::fprintf(stderr, "Error: %s\n", glewGetErrorString(result));
-        // The library's shutdown closes the window and its context with it.
-        SDL_Quit();
         return false;
     }
     // glewInit may probe the core profile with a call it rejects; that error is GLEW's, and

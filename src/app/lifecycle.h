@@ -15,7 +15,7 @@ extern SDL_GLContext GLContext;
 // Starts the media library's video subsystem and its controller support, opens the 960 by 720
 // window, with the desktop's class and the game's icon, with an OpenGL 3.3 core context current
 // on this thread, and loads the GL entry points. Answers false after a GLEW failure, which it has
-// reported and after which the library is shut down; a media-library failure does not return
+// reported, and after which the program ends at once; a media-library failure does not return
 // (FatalError).
 bool OpenWindow();
 

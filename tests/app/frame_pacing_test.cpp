@@ -39,6 +39,41 @@ TEST(FramePacing, SwapsThatWaitARefreshApartPaceTheDrawingOnlyBelowTheTickRate) 
     }
 }
 
+TEST(FramePacing, LearningTakesIntervalsWithin3MsOfThePeriodAndTakesTrustBackForOthers) {
+    // Swaps that wait `waits`, the intervals between their returns; then the period and the
+    // trust learnt. The first interval gives the period; each that agrees joins its mean.
+    const std::tuple<const char*, Micros, std::vector<Micros>, Micros, int> courses[] = {
+        {"3 ms off agrees", 3'000, {16'667, 16'667, 19'667}, 17'667, 2},
+        {"a microsecond more does not", 3'000, {16'667, 16'667, 19'668}, 16'667, 0},
+        {"... and takes back four",
+         3'000,
+         {16'667, 16'667, 16'667, 16'667, 16'667, 9'000},
+         16'667,
+         0},
+        {"a swap of 2 ms waited", 2'000, {16'667, 16'667}, 16'667, 1}};
+    for (const auto& [course, waits, intervals, period, trust] : courses) {
+        FramePacing pacing;
+        Micros returned = 1'000'000;
+        NoteSwap(pacing, returned - waits, returned);
+        for (const Micros interval : intervals) {
+            returned += interval;
+            NoteSwap(pacing, returned - waits, returned);
+        }
+        EXPECT_EQ(std::pair(pacing.period, pacing.trust), std::pair(period, trust)) << course;
+    }
+    // Paced, 64 periods on the grid measure the period again from the last learning return,
+    // on returns a little before the refreshes foretold, which move the grid all the way.
+    FramePacing pacing = Learnt(16'667);
+    for (int refresh = 1; refresh <= 64; ++refresh) {
+        NoteSwap(pacing, pacing.lastReturn + 13'000, pacing.lastReturn + 16'600);
+    }
+    EXPECT_EQ(pacing.period, 16'600);
+    // A drawing longer than the margin leaves, at once, half of its excess over the drawing so
+    // far and a millisecond's slack.
+    NoteDrawing(pacing, 12'000);
+    EXPECT_EQ(pacing.margin, 7'000);
+}
+
 TEST(FramePacing, TheMarginFollowsTheDrawingRisesOnAMissedRefreshAndFallsSlowly) {
     using Ms = std::vector<Micros>;
     // Per picture: its drawing, its return after the refresh aimed at; then the deadline after

@@ -42,15 +42,16 @@ TEST(FramePacing, SwapsThatWaitARefreshApartPaceTheDrawingOnlyBelowTheTickRate) 
 TEST(FramePacing, LearningTakesIntervalsWithin3MsOfThePeriodAndTakesTrustBackForOthers) {
     // Swaps that wait `waits`, the intervals between their returns; then the period and the
     // trust learnt. The first interval gives the period; each that agrees joins its mean.
+    const Micros s = 16'667;
+    // clang-format off
     const std::tuple<const char*, Micros, std::vector<Micros>, Micros, int> courses[] = {
-        {"3 ms off agrees", 3'000, {16'667, 16'667, 19'667}, 17'667, 2},
-        {"a microsecond more does not", 3'000, {16'667, 16'667, 19'668}, 16'667, 0},
-        {"... and takes back four",
-         3'000,
-         {16'667, 16'667, 16'667, 16'667, 16'667, 9'000},
-         16'667,
-         0},
-        {"a swap of 2 ms waited", 2'000, {16'667, 16'667}, 16'667, 1}};
+        {"3 ms off agrees",                       3'000, {s, s, s + 3'000}, s + 1'000, 2},
+        {"a microsecond more does not",           3'000, {s, s, s + 3'001}, s, 0},
+        {"... and takes back four",               3'000, {s, s, s, s, s, s, 9'000}, s, 1},
+        {"a first interval of 50 ms is a period", 3'000, {50'000}, 50'000, 0},
+        {"a longer one is not",                   3'000, {50'001}, 0, 0},
+        {"a swap of 2 ms waited",                 2'000, {s, s}, s, 1}};
+    // clang-format on
     for (const auto& [course, waits, intervals, period, trust] : courses) {
         FramePacing pacing;
         Micros returned = 1'000'000;

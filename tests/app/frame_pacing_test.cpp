@@ -62,6 +62,23 @@ TEST(FramePacing, LearningTakesIntervalsWithin3MsOfThePeriodAndTakesTrustBackFor
         }
         EXPECT_EQ(std::pair(pacing.period, pacing.trust), std::pair(period, trust)) << course;
     }
+    // Paced, one return so far from the last refresh: the trust after it and the refresh it
+    // moves the grid to. An early return moves the grid all the way, a late one an eighth; one
+    // half a period off belongs to the refresh after.
+    const std::tuple<const char*, Micros, int, Micros> returns[] = {
+        {"on the grid", s, 16, s},
+        {"500 us early", s - 500, 16, s - 500},
+        {"501 us early", s - 501, 12, 0},
+        {"3 ms late", s + 3'000, 16, s + 375},
+        {"3 ms and 1 us late", s + 3'001, 16, 0},
+        {"9 ms late", s + 9'000, 12, 0},
+        {"at the last refresh", 100, 12, 0}};
+    for (const auto& [when, offset, trust, moved] : returns) {
+        FramePacing paced = Learnt(s);
+        const Micros last = paced.refresh;
+        NoteSwap(paced, last + offset - 3'000, last + offset);
+        EXPECT_EQ(std::pair(paced.trust, paced.refresh - last), std::pair(trust, moved)) << when;
+    }
     // Paced, 64 periods on the grid measure the period again from the last learning return,
     // on returns a little before the refreshes foretold, which move the grid all the way.
     FramePacing pacing = Learnt(16'667);

@@ -79,7 +79,7 @@ void NoteSwap(FramePacing& pacing, Micros called, Micros returned) {
     // A swap never returns before its refresh, so an early return moves the grid all the way;
     // a late one may be the thread's own delay and moves it a little. Over many periods the
     // grid's own drift gives the period more closely than the learnt mean.
-    pacing.refresh = returned - residual + (residual < 0 ? residual : residual / 8);
+    pacing.refresh = returned - residual + std::min(residual, residual / 8);
     pacing.gridPeriods += periods;
     if (pacing.gridPeriods >= PeriodBaseline) {
         pacing.period = (pacing.refresh - pacing.gridStart) / pacing.gridPeriods;

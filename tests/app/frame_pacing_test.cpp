@@ -72,13 +72,23 @@ TEST(FramePacing, LearningTakesIntervalsWithin3MsOfThePeriodAndTakesTrustBackFor
         {"3 ms late", s + 3'000, 16, s + 375},
         {"3 ms and 1 us late", s + 3'001, 16, 0},
         {"9 ms late", s + 9'000, 12, 0},
-        {"at the last refresh", 100, 12, 0}};
+        {"at the last refresh", 100, 12, 0},
+        {"1 us early", s - 1, 16, s - 1}};
     for (const auto& [when, offset, trust, moved] : returns) {
         FramePacing paced = Learnt(s);
         const Micros last = paced.refresh;
         NoteSwap(paced, last + offset - 3'000, last + offset);
         EXPECT_EQ(std::pair(paced.trust, paced.refresh - last), std::pair(trust, moved)) << when;
     }
+    // Returns before their refresh take the trust back four at a time, and with it the pacing.
+    FramePacing distrusted = Learnt(s);
+    std::vector<std::pair<int, bool>> trusts;
+    for (const Micros offset : {s - 501, s - 501, s - 501, s, s - 501, s - 501}) {
+        NoteSwap(distrusted, distrusted.refresh + offset - 3'000, distrusted.refresh + offset);
+        trusts.emplace_back(distrusted.trust, Paced(distrusted));
+    }
+    EXPECT_EQ(trusts, (std::vector<std::pair<int, bool>>{
+                          {12, true}, {8, true}, {4, true}, {5, true}, {1, true}, {0, false}}));
     // Paced, 64 periods on the grid measure the period again from the last learning return,
     // on returns a little before the refreshes foretold, which move the grid all the way.
     FramePacing pacing = Learnt(16'667);

@@ -18,9 +18,9 @@ void NameTheWindowClass() {
 
 void ShowWindowIcon(SDL_Window* window) {
     std::vector<std::uint8_t> pixels = IconPixels(WindowIconSize);
-    SDL_Surface* icon =
-        SDL_CreateRGBSurfaceWithFormatFrom(pixels.data(), WindowIconSize, WindowIconSize, 24,
-                                           WindowIconSize * 3, SDL_PIXELFORMAT_RGB24);
+    SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(
+        pixels.data(), WindowIconSize, WindowIconSize, SDL_BITSPERPIXEL(SDL_PIXELFORMAT_RGB24),
+        WindowIconSize * SDL_BYTESPERPIXEL(SDL_PIXELFORMAT_RGB24), SDL_PIXELFORMAT_RGB24);
     // The window copies the pixels; a surface that could not be made leaves it without an icon.
     SDL_SetWindowIcon(window, icon);
     SDL_FreeSurface(icon);

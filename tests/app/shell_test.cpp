@@ -13,6 +13,7 @@
 #include "lifecycle.h"
 #include "logic_timer.h"
 #include "renderer.h"
+#include "window_identity.h"
 
 // Puts the event on the media library's queue and has the pump take it off.
 static void Send(Uint32 type, SDL_Keycode key = 0, Uint8 change = 0, int w = 0, int h = 0) {
@@ -190,6 +191,14 @@ TEST(Shell, TheWindowHasItsSizeAndAnOpenGL33CoreContextWithDepthAndTwoBuffers) {
     int width = 0, height = 0;
     SDL_GetWindowSize(Window, &width, &height);
     EXPECT_EQ(std::pair(width, height), std::pair(960, 720));
+}
+
+TEST(Shell, TheWindowClassIsTheDesktopIdUnlessTheUserGaveOne) {
+    // Set as the window opened; the X11 one is read back from the window in the end-to-end test.
+    EXPECT_STREQ(SDL_getenv("SDL_VIDEO_WAYLAND_WMCLASS"), "org.velmora.velmora");
+    SDL_setenv("SDL_VIDEO_WAYLAND_WMCLASS", "mine", 1);
+    NameTheWindowClass();
+    EXPECT_STREQ(SDL_getenv("SDL_VIDEO_WAYLAND_WMCLASS"), "mine");
 }
 
 TEST(Shell, AResizeSetsTheViewportAndTheAspectAndCloseEndsTheRun) {

@@ -102,9 +102,8 @@ TEST(Mixer, SumsTheVoicesHeldAtFullScaleAndLetsEndedOnesGo) {
     const Sound ramp{1, 2, 3, 4, 5};
     Mixer mixer;
     StartVoice(mixer, ramp);
-    for (const std::vector<std::int16_t> want :
-         {std::vector<std::int16_t>{1, 2}, std::vector<std::int16_t>{3, 4},
-          std::vector<std::int16_t>{5, 0}}) {
+    using Samples = std::vector<std::int16_t>;
+    for (const Samples& want : {Samples{1, 2}, Samples{3, 4}, Samples{5, 0}}) {
         std::vector<std::int16_t> out(2);
         MixVoices(mixer, out.data(), 2);
         EXPECT_EQ(out, want);

@@ -13,6 +13,7 @@
 #include "lifecycle.h"
 #include "logic_timer.h"
 #include "renderer.h"
+#include "sound_device.h"
 
 // Puts the event on the media library's queue and has the pump take it off.
 static void Send(Uint32 type, SDL_Keycode key = 0, Uint8 change = 0, int w = 0, int h = 0) {
@@ -162,6 +163,57 @@ TEST(Shell, AResizeSetsTheViewportAndTheAspectAndCloseEndsTheRun) {
     Running = true;
     Send(SDL_QUIT);
     EXPECT_FALSE(Running);
+}
+
+// The sound on SDL's dummy device, which plays to no card: M switches it, on its press alone;
+// the removal of the device the game plays on closes it, and the game goes on without it.
+TEST(Shell, MSwitchesTheSoundAndARemovedDeviceLeavesTheGameSilent) {
+    SDL_setenv("SDL_AUDIODRIVER", "dummy", 1);
+    StartSound();
+    const SDL_AudioDeviceID device = SoundDevice;
+    ASSERT_NE(device, 0u);
+    EXPECT_EQ(SDL_GetAudioDeviceStatus(device), SDL_AUDIO_PLAYING);
+    auto push = [](SDL_Event event) {
+        SDL_PushEvent(&event);
+        PumpEvents();
+    };
+    const std::tuple<const char*, Uint32, SDL_Keycode, Uint8, bool> keys[] = {
+        {"M pressed", SDL_KEYDOWN, SDLK_m, 0, true},
+        {"M held, repeating", SDL_KEYDOWN, SDLK_m, 1, true},
+        {"M let go", SDL_KEYUP, SDLK_m, 0, true},
+        {"N pressed", SDL_KEYDOWN, SDLK_n, 0, true},
+        {"M pressed again", SDL_KEYDOWN, SDLK_m, 0, false},
+        {"M let go again", SDL_KEYUP, SDLK_m, 0, false},
+    };
+    for (const auto& [name, type, key, repeat, muted] : keys) {
+        SDL_Event event{};
+        event.key.type = type;
+        event.key.keysym.sym = key;
+        event.key.repeat = repeat;
+        push(event);
+        EXPECT_EQ(SoundMuted, muted) << name;
+    }
+
+    const std::tuple<const char*, SDL_AudioDeviceID, Uint8, bool> removals[] = {
+        {"another output device", device + 1, 0, true},
+        {"a capture device of the same number", device, 1, true},
+        {"the game's device", device, 0, false},
+        {"the game's device once more", device, 0, false},
+    };
+    for (const auto& [name, which, capture, open] : removals) {
+        SDL_Event event{};
+        event.adevice = {SDL_AUDIODEVICEREMOVED, 0, which, capture, 0, 0, 0};
+        push(event);
+        EXPECT_EQ(SoundDevice == device, open) << name;
+        EXPECT_EQ(SDL_GetAudioDeviceStatus(device), open ? SDL_AUDIO_PLAYING : SDL_AUDIO_STOPPED)
+            << name;
+    }
+    // Ticks go on handing over cues that no device takes any more.
+    LiveGame = GameState::newGame(5);
+    for (int tick = 0; tick < 300; ++tick) {
+        StepLiveGame();
+    }
+    EXPECT_EQ(LiveGame.frameCount, 300u - 170u);
 }
 
 TEST(Shell, AFailedStartSaysWhyAndEndsWithStatusOne) {

@@ -42,7 +42,7 @@ void StartSound(SDL_AudioCallback callback) {
     wanted.channels = 1;
     wanted.samples = BufferFrames;
     wanted.callback = callback;
-    // Without an obtained spec the library converts to whatever the device takes, so the
+    // Without an obtained format the library converts to whatever the device takes, so the
     // callback always writes mono 16-bit samples at SampleRate.
     SoundDevice = SDL_OpenAudioDevice(nullptr, 0, &wanted, nullptr, 0);
     if (SoundDevice == 0) {

@@ -12,50 +12,49 @@ constexpr Wave Noise = Wave::Noise;
 constexpr float C5 = 523.25f, D5 = 587.33f, E5 = 659.26f, G5 = 783.99f, A5 = 880.00f;
 constexpr float C6 = 1046.50f, D6 = 1174.66f, E6 = 1318.51f, G6 = 1567.98f, B6 = 1975.53f;
 constexpr float C7 = 2093.00f;
-
-// A note of the preview: one per kind, each a step apart on a pentatonic scale, so that the
-// kinds are told apart by pitch alone.
-constexpr Tone PreviewNote(float hz) {
-    return {Triangle, hz, hz, 0, 90, 4, 60, 0.22f};
-}
-// A note of an arpeggio that climbs one step every 60 ms.
-constexpr Tone ArpeggioNote(float hz, int step, float lengthMs, float level) {
-    return {Triangle, hz, hz, 60.0f * step, lengthMs, 5, lengthMs - 20, level};
-}
 } // namespace
 
-// Levels stay well below full scale: several sounds often play at once. Every sound is short;
-// only the two chimes and the end of the game ring for longer, and softly.
+// One line a tone, the sound's tones together. Levels stay well below full scale, since several
+// sounds often play at once. Every sound is short; only the two chimes and the end of the game
+// ring for longer, and softly. The preview has a note for each kind, a step apart on a
+// pentatonic scale, so that the kinds are told apart by pitch alone; a clear climbs a step every
+// 60 ms for each row.
+// clang-format off
 const std::array<SoundDescription, CueCount> SoundTable = {{
-    //                 wave      from Hz  to Hz  at ms  length attack release level
-    {Cue::Ready, {{{Sine, A5, A5, 0, 140, 5, 100, 0.25f}}}},
-    {Cue::Go, {{{Sine, E6, G6, 0, 160, 5, 110, 0.25f}, {Sine, C6, C6, 0, 160, 5, 110, 0.12f}}}},
-    {Cue::PreviewI, {{PreviewNote(C5)}}},
-    {Cue::PreviewZ, {{PreviewNote(D5)}}},
-    {Cue::PreviewS, {{PreviewNote(E5)}}},
-    {Cue::PreviewO, {{PreviewNote(G5)}}},
-    {Cue::PreviewT, {{PreviewNote(A5)}}},
-    {Cue::PreviewL, {{PreviewNote(C6)}}},
-    {Cue::PreviewJ, {{PreviewNote(D6)}}},
+    //                  wave      from Hz  to Hz  at ms  length  attack  release  level
+    {Cue::Ready,    {{{Sine,     A5,      A5,      0,    140,    5,      100,     0.25f}}}},
+    {Cue::Go,       {{{Sine,     E6,      G6,      0,    160,    5,      110,     0.25f},
+                      {Sine,     C6,      C6,      0,    160,    5,      110,     0.12f}}}},
+    {Cue::PreviewI, {{{Triangle, C5,      C5,      0,     90,    4,       60,     0.22f}}}},
+    {Cue::PreviewZ, {{{Triangle, D5,      D5,      0,     90,    4,       60,     0.22f}}}},
+    {Cue::PreviewS, {{{Triangle, E5,      E5,      0,     90,    4,       60,     0.22f}}}},
+    {Cue::PreviewO, {{{Triangle, G5,      G5,      0,     90,    4,       60,     0.22f}}}},
+    {Cue::PreviewT, {{{Triangle, A5,      A5,      0,     90,    4,       60,     0.22f}}}},
+    {Cue::PreviewL, {{{Triangle, C6,      C6,      0,     90,    4,       60,     0.22f}}}},
+    {Cue::PreviewJ, {{{Triangle, D6,      D6,      0,     90,    4,       60,     0.22f}}}},
     // A short thump under a shorter tick of noise: dry, no ring.
-    {Cue::Lock, {{{Sine, 160, 90, 0, 30, 1, 25, 0.30f}, {Noise, 0, 0, 0, 12, 1, 10, 0.10f}}}},
-    {Cue::Clear1, {{ArpeggioNote(C5, 0, 180, 0.18f)}}},
-    {Cue::Clear2, {{ArpeggioNote(C5, 0, 180, 0.18f), ArpeggioNote(E5, 1, 180, 0.18f)}}},
-    {Cue::Clear3,
-     {{ArpeggioNote(C5, 0, 180, 0.18f), ArpeggioNote(E5, 1, 180, 0.18f),
-       ArpeggioNote(G5, 2, 180, 0.18f)}}},
-    {Cue::Clear4,
-     {{ArpeggioNote(C5, 0, 180, 0.18f), ArpeggioNote(E5, 1, 180, 0.18f),
-       ArpeggioNote(G5, 2, 180, 0.18f), ArpeggioNote(C6, 3, 300, 0.18f)}}},
-    {Cue::Grade, {{{Sine, E6, E6, 0, 450, 3, 420, 0.20f}, {Sine, B6, B6, 0, 300, 3, 280, 0.08f}}}},
-    {Cue::TopGrade,
-     {{{Sine, C6, C6, 0, 700, 3, 660, 0.16f},
-       {Sine, E6, E6, 150, 700, 3, 660, 0.14f},
-       {Sine, G6, G6, 300, 800, 3, 760, 0.12f},
-       {Sine, C7, C7, 450, 900, 3, 860, 0.10f}}}},
-    {Cue::GameOver,
-     {{{Triangle, 440, 110, 0, 1200, 10, 700, 0.28f}, {Sine, 220, 55, 0, 1200, 10, 700, 0.12f}}}},
+    {Cue::Lock,     {{{Sine,     160,     90,      0,     30,    1,       25,     0.30f},
+                      {Noise,    0,       0,       0,     12,    1,       10,     0.10f}}}},
+    {Cue::Clear1,   {{{Triangle, C5,      C5,      0,    180,    5,      160,     0.18f}}}},
+    {Cue::Clear2,   {{{Triangle, C5,      C5,      0,    180,    5,      160,     0.18f},
+                      {Triangle, E5,      E5,     60,    180,    5,      160,     0.18f}}}},
+    {Cue::Clear3,   {{{Triangle, C5,      C5,      0,    180,    5,      160,     0.18f},
+                      {Triangle, E5,      E5,     60,    180,    5,      160,     0.18f},
+                      {Triangle, G5,      G5,    120,    180,    5,      160,     0.18f}}}},
+    {Cue::Clear4,   {{{Triangle, C5,      C5,      0,    180,    5,      160,     0.18f},
+                      {Triangle, E5,      E5,     60,    180,    5,      160,     0.18f},
+                      {Triangle, G5,      G5,    120,    180,    5,      160,     0.18f},
+                      {Triangle, C6,      C6,    180,    300,    5,      280,     0.18f}}}},
+    {Cue::Grade,    {{{Sine,     E6,      E6,      0,    450,    3,      420,     0.20f},
+                      {Sine,     B6,      B6,      0,    300,    3,      280,     0.08f}}}},
+    {Cue::TopGrade, {{{Sine,     C6,      C6,      0,    700,    3,      660,     0.16f},
+                      {Sine,     E6,      E6,    150,    700,    3,      660,     0.14f},
+                      {Sine,     G6,      G6,    300,    800,    3,      760,     0.12f},
+                      {Sine,     C7,      C7,    450,    900,    3,      860,     0.10f}}}},
+    {Cue::GameOver, {{{Triangle, 440,     110,     0,   1200,   10,      700,     0.28f},
+                      {Sine,     220,     55,      0,   1200,   10,      700,     0.12f}}}},
 }};
+// clang-format on
 
 namespace {
 constexpr float TwoPi = 6.28318530718f;

@@ -7,14 +7,6 @@
 
 #include "x_play.h"
 
-static bool InPhase(const Picture& picture, const std::string& phase) {
-    return ReadText(picture, -17, -2, 9) == phase + std::string(9 - phase.size(), ' ');
-}
-static long CellsInTheWell(const Picture& picture) {
-    const std::string well = ReadCells(picture, -5, 10, 10, 20);
-    return std::count_if(well.begin(), well.end(), [](char cell) { return std::isupper(cell); });
-}
-
 // Whether the piece that a preview showed stands with its box's top left in the column, at any
 // row down to 10 as it falls, and the well holds so many cells in all.
 static bool Falling(const Picture& picture, const std::string& preview, int column, long cells) {

@@ -5,6 +5,9 @@
 # make bench builds in Release and runs the benchmarks
 # make fuzz  fuzzes the rules with libFuzzer (clang) for FUZZ_SECONDS, from the saved corpus
 # make soak  plays SOAK_GAMES seeded games of the rules under AddressSanitizer and UBSan
+# make mutants makes every fault that scripts/mutants.py's operators allow, one at a time, and runs
+#            the tests on each; FILES='src/game/*.cpp' for a part, MUTANTS_FLAGS='--sample 40' for
+#            a quick look (scripts/mutants.py --help)
 # make windows builds build-windows/velmora-<version>-windows-x64.zip with MinGW-w64, on SDL2 and
 #            GLEW built from Debian's sources (once: they are kept in build-windows/deps)
 # make windows-test plays that zip's program through under Wine, as the end-to-end test plays
@@ -16,8 +19,10 @@ WITH_DISPLAY := scripts/with-display.sh
 THREADED_TESTS := app_handover_tests audio_ring_tests
 FUZZ_SECONDS ?= 600
 SOAK_GAMES ?= 5000
+FILES ?=
+MUTANTS_FLAGS ?=
 
-.PHONY: deps build run test test-plain test-asan test-tsan package bench fuzz soak windows \
+.PHONY: deps build run test test-plain test-asan test-tsan package bench fuzz soak mutants windows \
 	windows-test format clean
 
 deps:
@@ -82,6 +87,9 @@ soak: deps
 		VELMORA_SOAK_GAMES=$(SOAK_GAMES) build-soak/tests/game/game_tests \
 		--gtest_filter='Rules.SeededGames*'
 
+mutants: deps
+	python3 scripts/mutants.py --jobs $(JOBS) $(MUTANTS_FLAGS) $(FILES)
+
 # The icon is drawn by make_icon of the Linux build, which the cross build cannot run.
 windows: deps
 	@scripts/install-deps.sh windows
@@ -101,4 +109,5 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf build build-asan build-tsan build-release build-fuzz build-soak build-windows
+	rm -rf build build-asan build-tsan build-release build-fuzz build-soak build-windows \
+		build-mutants

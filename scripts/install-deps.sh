@@ -6,7 +6,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake make pkg-config git
+  build-essential cmake make ninja-build pkg-config git python3
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libglew-dev libglm-dev libgl-dev libgl1-mesa-dri zlib1g-dev
   xvfb xauth x11-utils libx11-dev libxext-dev libxtst-dev

@@ -41,7 +41,59 @@ inline const char* BrokenInvariant(const GameState& before, const GameState& aft
         expected = g;
     }
     const bool counted = before.phase != READYGO && before.phase != GAMEOVER;
+    // When each field may change: a piece enters at the end of the ready pause or of an entry
+    // delay, and only then is a piece dealt; it moves only in play; the well changes as a lock
+    // flash or a line clear ends; the points as a line clear starts.
+    const Phase was = before.phase;
+    const InputBits held = g.prevControls;
+    const bool entered = (was == READYGO || was == ARE) && g.phase != was;
+    const bool steered = was == ACTIVE, flashEnds = was == LOCKFLASH && g.phase != LOCKFLASH;
+    const bool clearStarts = was == LINECLEAR && before.clearTimer == 0;
+    const bool clearEnds = was == LINECLEAR && g.phase != LINECLEAR;
+    const bool levelStep = was == ARE && before.areTimer + 1 == LevelStepFrame;
+    const bool softDrop = (held & Down) && !(held & (Left | Right));
+    const std::vector<PieceKind> dealt = {g.nextKind, before.pieceHistory[0],
+                                          before.pieceHistory[1], before.pieceHistory[2]};
+    const auto piece = [](const GameState& s) {
+        return std::tie(s.pieceColumn, s.pieceRow, s.pieceRotation, s.lockDelay, s.gravityAccum,
+                        s.softDropFrames);
+    };
+    const auto deal = [](const GameState& s) {
+        return std::tie(s.nextKind, s.activeKind, s.firstPiece, s.pieceHistory);
+    };
+    const auto points = [](const GameState& s) {
+        return std::tie(s.score, s.grade, s.allClearFactor, s.topGrade300, s.topGrade500,
+                        s.topGrade999);
+    };
     const std::pair<bool, const char*> rules[] = {
+        {entered && std::tie(g.activeKind, g.pieceColumn, g.pieceRow, g.lockDelay, g.gravityAccum,
+                             g.softDropFrames, g.areTimer, g.readyTimer, g.firstPiece,
+                             g.pieceHistory) != std::tuple(before.nextKind, EntryColumn, EntryRow,
+                                                           0u, 0u, 0u, 0u, 0u, false, dealt),
+         "a piece enters in its box's place with its counters at 0, and the next is dealt"},
+        {!entered && (deal(g) != deal(before) || (!steered && piece(g) != piece(before))),
+         "only an entry deals, and the piece moves only in play"},
+        {steered && g.softDropFrames != before.softDropFrames + softDrop,
+         "every frame of soft drop in play counts"},
+        {g.rotateHeld != (steered ? before.rotateHeld : (held & AnyRotate) && !entered),
+         "outside play a held rotate control is noted, until an entry turns the piece"},
+        {(g.board != before.board && !flashEnds && !clearEnds) ||
+             (g.clearedCount != before.clearedCount && !flashEnds) ||
+             (g.clearedRows != before.clearedRows && !flashEnds && !clearEnds),
+         "the well changes only as a lock flash or a line clear ends"},
+        {(points(g) != points(before) && !clearStarts) ||
+             (g.level != before.level && !clearStarts && !levelStep) ||
+             (g.combo != before.combo && was != LINECLEAR) ||
+             (g.gravityIndex != before.gravityIndex && was != ARE),
+         "points, grade and level move as a clear starts, the level and speed in an entry delay"},
+        {(g.readyTimer != before.readyTimer && was != READYGO) ||
+             (g.flashTimer != before.flashTimer && was != LOCKFLASH) ||
+             (g.clearTimer != before.clearTimer && was != LINECLEAR) ||
+             (g.areTimer != before.areTimer && was != ARE) ||
+             (g.shiftRepeat != before.shiftRepeat && !steered && was != ARE) ||
+             g.lockFlash != (was == LOCKFLASH && g.phase == LOCKFLASH),
+         "each timer moves only in its own phase, and the flash shows in the lock flash's first "
+         "three frames"},
         {returned != after, "tick returns the record after the frame"},
         {std::any_of(g.board.begin(), g.board.end(), [](PieceKind c) { return c > NoPiece; }) ||
              g.level > MaxLevel || g.gravityIndex >= GravityTable.size() || g.grade > TopGrade,

@@ -3,7 +3,6 @@
 
 #include <cstdlib>
 #include <ctime>
-#include <tuple>
 
 #include "phase_steps.h"
 
@@ -63,18 +62,6 @@ GameState GameState::tick(InputBits controls) {
     return *this;
 }
 
-namespace {
-auto fieldsOf(const GameState& g) {
-    return std::tie(g.firstPiece, g.nextKind, g.activeKind, g.pieceColumn, g.pieceRow,
-                    g.pieceRotation, g.board, g.grade, g.score, g.level, g.frameCount,
-                    g.shiftRepeat, g.lockDelay, g.readyTimer, g.areTimer, g.clearTimer,
-                    g.flashTimer, g.gravityIndex, g.gravityAccum, g.clearedCount, g.lockFlash,
-                    g.softDropFrames, g.combo, g.allClearFactor, g.rotateHeld, g.topGrade300,
-                    g.topGrade500, g.topGrade999, g.prevPhase, g.phase, g.clearedRows,
-                    g.pieceHistory, g.prevControls);
-}
-} // namespace
-
 bool operator==(const GameState& a, const GameState& b) {
-    return fieldsOf(a) == fieldsOf(b);
+    return RecordFields(a) == RecordFields(b);
 }

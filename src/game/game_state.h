@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <tuple>
 #include <vector>
 
 using PieceKind = std::uint32_t;
@@ -53,42 +54,18 @@ constexpr std::size_t ListLength = 4;
 
 // Per kind and rotation (index kind * 4 + rotation): the column offsets of cells 0 to 3, then
 // their row offsets. Rows grow downward; rotation + 1 turns the piece counter-clockwise.
-inline constexpr std::array<std::array<std::uint8_t, 8>, 28> PieceShapeTable = {{
-    {0, 1, 2, 3, 1, 1, 1, 1}, {2, 2, 2, 2, 0, 1, 2, 3}, // I
-    {0, 1, 2, 3, 1, 1, 1, 1}, {2, 2, 2, 2, 0, 1, 2, 3},
-    {0, 1, 1, 2, 1, 1, 2, 2}, {2, 1, 2, 1, 0, 1, 1, 2}, // Z
-    {0, 1, 1, 2, 1, 1, 2, 2}, {2, 1, 2, 1, 0, 1, 1, 2},
-    {1, 2, 0, 1, 1, 1, 2, 2}, {0, 0, 1, 1, 0, 1, 1, 2}, // S
-    {1, 2, 0, 1, 1, 1, 2, 2}, {0, 0, 1, 1, 0, 1, 1, 2},
-    {1, 2, 1, 2, 1, 1, 2, 2}, {1, 2, 1, 2, 1, 1, 2, 2}, // O
-    {1, 2, 1, 2, 1, 1, 2, 2}, {1, 2, 1, 2, 1, 1, 2, 2},
-    {0, 1, 2, 1, 1, 1, 1, 2}, {1, 1, 2, 1, 0, 1, 1, 2}, // T
-    {1, 0, 1, 2, 1, 2, 2, 2}, {1, 0, 1, 1, 0, 1, 1, 2},
-    {0, 1, 2, 0, 1, 1, 1, 2}, {1, 1, 1, 2, 0, 1, 2, 2}, // L
-    {2, 0, 1, 2, 1, 2, 2, 2}, {0, 1, 1, 1, 0, 0, 1, 2},
-    {0, 1, 2, 2, 1, 1, 1, 2}, {1, 2, 1, 1, 0, 0, 1, 2}, // J
-    {0, 0, 1, 2, 1, 2, 2, 2}, {1, 1, 0, 1, 0, 1, 2, 2},
-}};
+extern const std::array<std::array<std::uint8_t, 8>, 28> PieceShapeTable;
 
 struct GravityRow {
     std::uint32_t gravity;   // in 1/256 rows per frame
     std::uint32_t nextLevel; // the level from which the next row takes over
 };
 
-inline constexpr std::array<GravityRow, 30> GravityTable = {{
-    {4, 30},    {6, 35},     {8, 40},     {10, 50},    {12, 60},   {16, 70},
-    {32, 80},   {48, 90},    {64, 100},   {80, 120},   {96, 140},  {112, 160},
-    {128, 170}, {144, 200},  {4, 220},    {32, 230},   {64, 233},  {96, 236},
-    {128, 239}, {160, 243},  {192, 247},  {224, 251},  {256, 300}, {512, 330},
-    {768, 360}, {1024, 400}, {1280, 420}, {1024, 450}, {768, 500}, {5120, 0},
-}};
+extern const std::array<GravityRow, 30> GravityTable;
 
-// While the grade is g (below 17), a score above entry g raises it to g + 1. Entry 17 is never
-// compared: the top grade comes only from the three top-grade conditions.
-inline constexpr std::array<std::uint32_t, 18> GradeTable = {
-    400,   800,   1400,  2000,  3500,  5500,  8000,   12000,  16000,
-    22000, 30000, 40000, 52000, 66000, 82000, 100000, 120000, 126000,
-};
+// While the grade is g (below 17), a score above entry g raises it to g + 1. The top grade comes
+// only from the three top-grade conditions.
+extern const std::array<std::uint32_t, 17> GradeTable;
 
 struct GameState {
     bool firstPiece = false;
@@ -153,6 +130,17 @@ struct GameState {
     // Whether every row is either full or empty.
     bool isAllClear() const;
 };
+
+// Every field of the record, in its order.
+inline auto RecordFields(const GameState& g) {
+    return std::tie(g.firstPiece, g.nextKind, g.activeKind, g.pieceColumn, g.pieceRow,
+                    g.pieceRotation, g.board, g.grade, g.score, g.level, g.frameCount,
+                    g.shiftRepeat, g.lockDelay, g.readyTimer, g.areTimer, g.clearTimer,
+                    g.flashTimer, g.gravityIndex, g.gravityAccum, g.clearedCount, g.lockFlash,
+                    g.softDropFrames, g.combo, g.allClearFactor, g.rotateHeld, g.topGrade300,
+                    g.topGrade500, g.topGrade999, g.prevPhase, g.phase, g.clearedRows,
+                    g.pieceHistory, g.prevControls);
+}
 
 // Records are equal when every field is.
 bool operator==(const GameState& a, const GameState& b);

@@ -2,8 +2,6 @@
 // its initial rotation, and the active phase's shift, rotation, gravity, soft drop and lock.
 #include "phase_steps.h"
 
-#include <algorithm>
-
 namespace {
 
 bool held(InputBits controls, InputBits bit) {
@@ -30,8 +28,7 @@ bool restsOnStack(GameState& game) {
 }
 
 std::uint32_t currentGravity(const GameState& game) {
-    const std::size_t row = std::min<std::size_t>(game.gravityIndex, GravityTable.size() - 1);
-    return GravityTable[row].gravity;
+    return GravityTable[game.gravityIndex].gravity;
 }
 
 // Cells beyond the side walls count as filled, as they do for collision.

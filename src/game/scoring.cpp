@@ -88,8 +88,7 @@ void stepLevel(GameState& game) {
 }
 
 void stepGravity(GameState& game) {
-    const std::uint32_t last = static_cast<std::uint32_t>(GravityTable.size() - 1);
-    if (game.gravityIndex < last && game.level >= GravityTable[game.gravityIndex].nextLevel) {
+    if (game.level >= GravityTable[game.gravityIndex].nextLevel) {
         ++game.gravityIndex;
     }
 }

@@ -57,6 +57,82 @@ static GameState Play(GameState game, Holds holds) {
     return game;
 }
 
+TEST(Rules, EachKindHasItsShapeInEachRotationOfItsBox) {
+    // Rows of the box from the top, the four rotations side by side; a turn to the next
+    // rotation is a quarter turn counter-clockwise, and rotations count modulo four.
+    const std::pair<PieceKind, std::array<const char*, 4>> shapes[] = {
+        // clang-format off
+        {PieceI, {"....|..#.|....|..#.", "####|..#.|####|..#.", "....|..#.|....|..#.", "....|..#.|....|..#."}},
+        {PieceZ, {"....|..#.|....|..#.", "##..|.##.|##..|.##.", ".##.|.#..|.##.|.#..", "....|....|....|...."}},
+        {PieceS, {"....|#...|....|#...", ".##.|##..|.##.|##..", "##..|.#..|##..|.#..", "....|....|....|...."}},
+        {PieceO, {"....|....|....|....", ".##.|.##.|.##.|.##.", ".##.|.##.|.##.|.##.", "....|....|....|...."}},
+        {PieceT, {"....|.#..|....|.#..", "###.|.##.|.#..|##..", ".#..|.#..|###.|.#..", "....|....|....|...."}},
+        {PieceL, {"....|.#..|....|##..", "###.|.#..|..#.|.#..", "#...|.##.|###.|.#..", "....|....|....|...."}},
+        {PieceJ, {"....|.##.|....|.#..", "###.|.#..|#...|.#..", "..#.|.#..|###.|##..", "....|....|....|...."}}};
+    // clang-format on
+    for (const auto& [kind, rows] : shapes) {
+        for (unsigned rotation = 0; rotation < 8; ++rotation) {
+            std::string drawn = "................";
+            const auto& shape = pieceShape(kind, rotation);
+            for (int cell = 0; cell < 4; ++cell) {
+                drawn[shape[cell + 4] * 4 + shape[cell]] = '#';
+            }
+            std::string want;
+            for (const char* row : rows) {
+                want += std::string(row).substr(rotation % 4 * 5, 4);
+            }
+            EXPECT_EQ(drawn, want) << "kind " << kind << ", rotation " << rotation;
+        }
+    }
+}
+
+TEST(Rules, APieceCollidesWithTheWallsTheFloorTheTopAndTheStackOnly) {
+    // clang-format off
+    const std::tuple<const char*, PieceKind, unsigned, int, int, Board, bool> places[] = {
+        {"an upright I at column -2",   PieceI, 1, -2, 0, Well(), false},
+        {"... at -3",                   PieceI, 1, -3, 0, Well(), true},
+        {"a lying I at column 6",       PieceI, 0, 6, 0, Well(), false},
+        {"... at 7",                    PieceI, 0, 7, 0, Well(), true},
+        {"an O at column -1",           PieceO, 0, -1, 18, Well(), false},
+        {"... at -2",                   PieceO, 0, -2, 18, Well(), true},
+        {"an O at row 18",              PieceO, 0, 7, 18, Well(), false},
+        {"... at 19",                   PieceO, 0, 7, 19, Well(), true},
+        {"an upright I at row 17",      PieceI, 1, 0, 17, Well(), false},
+        {"... at row -1",               PieceI, 1, 0, -1, Well(), true},
+        {"on a block",                  PieceT, 0, 3, 5, With(4, 7), true},
+        {"beside it",                   PieceT, 0, 3, 5, With(5, 7), false},
+        {"no piece, anywhere",          NoPiece, 0, -9, 40, Well(), false}};
+    // clang-format on
+    for (const auto& [place, kind, rotation, column, row, board, collides] : places) {
+        EXPECT_EQ(Piece(kind, column, row, rotation, board).collides(), collides) << place;
+    }
+}
+
+TEST(Rules, ANewGameAndABlankRecordHoldTheirStatedValues) {
+    using List = std::vector<std::uint32_t>;
+    const List none(4, 0xFFFFFFFF);
+    Board empty, zero;
+    empty.fill(7);
+    zero.fill(0);
+    for (const unsigned seed : {1u, 2u, 3u, 4u}) {
+        const GameState game = GameState::newGame(seed);
+        const PieceKind k = game.nextKind;
+        EXPECT_TRUE(k == 0 || k == 4 || k == 5 || k == 6) << "not kind 1, 2 or 3: " << k;
+        EXPECT_EQ(RecordFields(game),
+                  std::tuple(true, k, 7u, 3, 0, 0u, empty, 0u, 0u, 0u, 0u, std::uint16_t{0}, 0u, 0u,
+                             0u, 0u, 0u, 0u, 0u, 0u, false, 0u, 1u, 1u, false, false, false, false,
+                             0u, 1u, none, List{k, 1, 1, 1}, 0u));
+    }
+    // The controls' bits are numbers that recorded games keep.
+    EXPECT_EQ(
+        std::vector<InputBits>({Up, Right, Down, Left, RotateCcw, RotateCw, RotateCcw2, Space}),
+        std::vector<InputBits>({1, 2, 4, 8, 16, 32, 64, 128}));
+    EXPECT_EQ(RecordFields(GameState()),
+              std::tuple(false, 0u, 0u, 0, 0, 0u, zero, 0u, 0u, 0u, 0u, std::uint16_t{0}, 0u, 0u,
+                         0u, 0u, 0u, 0u, 0u, 0u, false, 0u, 0u, 0u, false, false, false, false, 0u,
+                         0u, none, List{1, 1, 1, 1}, 0u));
+}
+
 TEST(Rules, EachPhaseLastsItsNumberOfFrames) {
     using Phases = std::vector<std::pair<Phase, int>>; // the phase after each frame, run-length
     const Board twoRowsShort = Well({"########..", "########.."});
@@ -241,11 +317,11 @@ TEST(Rules, SeededGamesDealFromRandAndKeepEveryInvariantToTheEnd) {
         std::vector<PieceKind> draws(20000);
         std::generate(draws.begin(), draws.end(), [] { return std::rand() % 7; });
         auto draw = draws.begin();
-        std::vector<PieceKind> history(4, PieceZ);
+        std::vector<PieceKind> history(4, 1);
         auto deal = [&](bool opening) {
             PieceKind kind = *draw++;
             for (int again = 0;
-                 opening ? kind == PieceZ || kind == PieceS || kind == PieceO
+                 opening ? kind >= 1 && kind <= 3
                          : again < 3 && std::count(history.begin(), history.end(), kind);
                  ++again) {
                 kind = *draw++;

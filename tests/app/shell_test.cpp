@@ -3,12 +3,15 @@
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
 
 #include "camera.h"
+#include "cue_ring.h"
 #include "event_pump.h"
 #include "lifecycle.h"
 #include "logic_timer.h"
@@ -178,6 +181,19 @@ TEST(Shell, MSwitchesTheSoundAndARemovedDeviceLeavesTheGameSilent) {
     SDL_PushEvent(&repeated);
     PumpEvents();
     EXPECT_FALSE(SoundMuted) << "a key held down repeats its press";
+    // Paused, the device leaves its callback to the test: a lock's click, cut off by M for good.
+    SDL_PauseAudioDevice(device, 1);
+    const auto heard = [](std::array<std::int16_t, 480> buffer = {}) {
+        FillAudio(nullptr, reinterpret_cast<Uint8*>(buffer.data()), sizeof buffer);
+        return std::any_of(buffer.begin(), buffer.end(), [](int sample) { return sample != 0; });
+    };
+    PushCue(PendingCues, Cue::Lock);
+    EXPECT_TRUE(heard());
+    SoundMuted = true;
+    EXPECT_FALSE(heard()) << "M cuts it off";
+    SoundMuted = false;
+    EXPECT_FALSE(heard()) << "for good";
+    SDL_PauseAudioDevice(device, 0);
     const std::tuple<const char*, SDL_AudioDeviceID, Uint8, bool> removals[] = {
         {"another device", device + 1, 0, true},
         {"a capture device of the game's number", device, 1, true},

@@ -18,14 +18,15 @@ Cue PreviewCue(PieceKind kind) {
 }
 
 Cue ClearCue(std::uint32_t rows) {
-    // The rules never clear more than four rows; a lock that reached LINECLEAR cleared one.
+    // A count outside the rules' 1 to 4 still gives a sound that exists.
     const std::uint32_t heard = std::clamp<std::uint32_t>(rows, 1, 4);
     return static_cast<Cue>(static_cast<std::uint32_t>(Cue::Clear1) + heard - 1);
 }
 
 CueList CuesBetween(const GameState& before, const GameState& after) {
     CueList list;
-    if (after.phase == READYGO && before.readyTimer == 0 && after.readyTimer == 1) {
+    // The pause's timer counts its ticks and stands at 0 outside it.
+    if (after.readyTimer == 1) {
         Add(list, Cue::Ready);
     }
     if (before.phase == READYGO && after.phase == ACTIVE) {

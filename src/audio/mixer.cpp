@@ -3,13 +3,12 @@
 #include <algorithm>
 #include <limits>
 
-bool StartVoice(Mixer& mixer, const Sound& sound) {
+void StartVoice(Mixer& mixer, const Sound& sound) {
     if (mixer.active == MostVoices) {
-        return false;
+        return;
     }
-    mixer.voices[mixer.active] = {sound.data(), sound.size(), 0};
+    mixer.voices[mixer.active] = {&sound, 0};
     mixer.active += 1;
-    return true;
 }
 
 void MixVoices(Mixer& mixer, std::int16_t* out, std::size_t frames) {
@@ -18,10 +17,9 @@ void MixVoices(Mixer& mixer, std::int16_t* out, std::size_t frames) {
     for (std::size_t frame = 0; frame < frames; ++frame) {
         std::int32_t sum = 0;
         for (std::size_t n = 0; n < mixer.active; ++n) {
-            const Voice& voice = mixer.voices[n];
-            if (voice.played + frame < voice.length) {
-                sum += voice.samples[voice.played + frame];
-            }
+            const Sound& sound = *mixer.voices[n].sound;
+            const std::size_t at = mixer.voices[n].played + frame;
+            sum += at < sound.size() ? sound[at] : 0;
         }
         out[frame] = static_cast<std::int16_t>(std::clamp(sum, Lowest, Highest));
     }
@@ -29,7 +27,7 @@ void MixVoices(Mixer& mixer, std::int16_t* out, std::size_t frames) {
     for (std::size_t n = 0; n < mixer.active;) {
         Voice& voice = mixer.voices[n];
         voice.played += frames;
-        if (voice.played >= voice.length) {
+        if (voice.played >= voice.sound->size()) {
             voice = mixer.voices[mixer.active - 1];
             mixer.active -= 1;
         } else {

@@ -12,8 +12,7 @@
 constexpr std::size_t MostVoices = 32;
 
 struct Voice {
-    const std::int16_t* samples = nullptr;
-    std::size_t length = 0;
+    const Sound* sound = nullptr;
     std::size_t played = 0; // samples already mixed
 };
 
@@ -22,9 +21,9 @@ struct Mixer {
     std::size_t active = 0; // voices[0 .. active) play
 };
 
-// Starts a sound from its beginning in the next buffer mixed; the sound's samples must outlive
-// its voice. False when every voice is busy.
-bool StartVoice(Mixer& mixer, const Sound& sound);
+// Starts a sound from its beginning in the next buffer mixed; the sound must outlive its voice.
+// With every voice busy, the sound is not heard.
+void StartVoice(Mixer& mixer, const Sound& sound);
 
 // Writes `frames` samples: the sum of every voice, held at full scale where it would pass it
 // (never wrapped round to the other sign), silence where nothing plays. Voices move on by as

@@ -50,13 +50,14 @@ TEST(Mixer, EverySoundAtOnceIsTheirSumHeldAtFullScaleNeverWrapped) {
         StartVoice(mixer, sound);
         longest = std::max(longest, sound.size());
     }
-    // Buffer after buffer, as the device asks, a buffer past the longest sound; the sum passes
-    // full scale both ways somewhere.
+    // Buffer after buffer, as the device asks, to a buffer past the longest sound; buffers of 441
+    // frames, which no sound's length is a multiple of, so that sounds end inside one. The sum
+    // passes full scale both ways somewhere.
     int above = 0, below = 0;
-    for (std::size_t at = 0; at <= longest; at += 480) {
-        std::int16_t out[480];
-        MixVoices(mixer, out, 480);
-        for (std::size_t n = 0; n < 480; ++n) {
+    for (std::size_t at = 0; at <= longest; at += 441) {
+        std::int16_t out[441];
+        MixVoices(mixer, out, 441);
+        for (std::size_t n = 0; n < 441; ++n) {
             long sum = 0;
             for (const Sound& sound : bank) {
                 sum += at + n < sound.size() ? sound[at + n] : 0;
@@ -65,7 +66,7 @@ TEST(Mixer, EverySoundAtOnceIsTheirSumHeldAtFullScaleNeverWrapped) {
             below += sum < -32768 ? 1 : 0;
             ASSERT_EQ(out[n], std::clamp(sum, -32768L, 32767L)) << "sample " << at + n;
         }
-        const auto playing = [&](const Sound& sound) { return sound.size() > at + 480; };
+        const auto playing = [&](const Sound& sound) { return sound.size() > at + 441; };
         EXPECT_EQ(mixer.active, std::count_if(bank.begin(), bank.end(), playing)) << "ended go";
     }
     EXPECT_TRUE(above > 0 && below > 0);

@@ -58,7 +58,8 @@ void HandleSoundEvent(const SDL_Event& event) {
         // The main thread is the one writer.
         SoundMuted.store(!SoundMuted.load(std::memory_order_relaxed), std::memory_order_relaxed);
     } else if (event.type == SDL_AUDIODEVICEREMOVED && event.adevice.iscapture == 0 &&
-               SoundDevice != 0 && event.adevice.which == SoundDevice) {
+               event.adevice.which == SoundDevice) {
+        // The media library numbers its devices from 1, so this is never the 0 of no device.
         SDL_CloseAudioDevice(SoundDevice);
         SoundDevice = 0;
         std::fprintf(stderr, "Audio device removed: the game goes on silent\n");

@@ -16,7 +16,7 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS := -DVELMORA_WERROR=$(if $(VELMORA_WERROR),$(VELMORA_WERROR),OFF)
 WITH_DISPLAY := scripts/with-display.sh
 # The test programs whose tests carry the label "threaded", run again under ThreadSanitizer.
-THREADED_TESTS := app_handover_tests
+THREADED_TESTS := app_handover_tests audio_ring_tests
 FUZZ_SECONDS ?= 600
 SOAK_GAMES ?= 5000
 FILES ?=

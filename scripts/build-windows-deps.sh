@@ -34,11 +34,13 @@ build() { # source folder, then CMake options; their own warnings go to the log 
   }
 }
 echo "Building SDL2 for Windows"
-# The program uses SDL's video, events, timer and game controllers alone, and reads keys, not
-# text: without the input method editor's support SDL starts no COM, whose service under Wine may
-# fail to start and say so on standard error.
-build "$folder"/src/libsdl2-*/ -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF -DSDL_AUDIO=OFF \
-  -DSDL_HAPTIC=OFF -DSDL_HIDAPI=OFF -DSDL_SENSOR=OFF -DSDL_POWER=OFF \
+# The program uses SDL's video, events, timer, game controllers and audio alone, and reads keys,
+# not text: without the input method editor's support SDL starts no COM, whose service under Wine
+# may fail to start and say so on standard error. Audio has Windows' three back-ends (WASAPI,
+# which starts COM only when it is the driver chosen, DirectSound and WinMM), all on system DLLs,
+# and the library's disk and dummy drivers, which the tests choose.
+build "$folder"/src/libsdl2-*/ -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF -DSDL_AUDIO=ON \
+  -DSDL_WASAPI=ON -DSDL_DIRECTX=ON -DSDL_DISKAUDIO=ON -DSDL_DUMMYAUDIO=ON -DSDL_HAPTIC=OFF -DSDL_HIDAPI=OFF -DSDL_SENSOR=OFF -DSDL_POWER=OFF \
   -DSDL_RENDER=OFF -DCMAKE_C_FLAGS=-DSDL_DISABLE_WINDOWS_IME
 echo "Building GLEW for Windows"
 build "$folder"/src/glew-*/build/cmake -DBUILD_UTILS=OFF

@@ -4,6 +4,7 @@
 #include "controllers.h"
 #include "logic_timer.h"
 #include "renderer.h"
+#include "sound_device.h"
 
 bool Running = true;
 bool PictureWanted = false;
@@ -54,6 +55,7 @@ void HandleWindowEvent(const SDL_WindowEvent& event) {
 void PumpEvents() {
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
+        HandleSoundEvent(event);
         switch (event.type) {
         case SDL_QUIT:
             Running = false;

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "cue_ring.h"
 #include "snapshot.h"
 #include "tick_schedule.h"
 
@@ -12,12 +13,18 @@ SDL_TimerID LogicTimer = 0;
 namespace {
 // Timer thread only, once StartLogicTimer has filled in the frequency.
 TickSchedule Schedule;
+// Timer thread only: the frame before the one just ticked, which the cues are found against.
+// Assigning a frame to it reuses its lists' storage, so the tick allocates nothing for it.
+GameState PreviousFrame;
 } // namespace
 
 void StepLiveGame() {
     // Relaxed is enough: the mask is the whole message, nothing else is handed over with it.
     const InputBits controls = HeldControls.load(std::memory_order_relaxed);
-    PublishSnapshot(LiveGame.tick(controls));
+    const GameState frame = LiveGame.tick(controls);
+    RaiseCues(PreviousFrame, frame);
+    PreviousFrame = frame;
+    PublishSnapshot(frame);
 }
 
 Uint32 LogicTick(Uint32 /*interval*/, void* /*userData*/) {

@@ -3,16 +3,20 @@
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
 
 #include "camera.h"
+#include "cue_ring.h"
 #include "event_pump.h"
 #include "lifecycle.h"
 #include "logic_timer.h"
 #include "renderer.h"
+#include "sound_device.h"
 #include "window_identity.h"
 
 // Puts the event on the media library's queue and has the pump take it off.
@@ -222,6 +226,48 @@ TEST(Shell, AResizeSetsTheViewportAndTheAspectAndCloseEndsTheRun) {
     Running = true;
     Send(SDL_QUIT);
     EXPECT_FALSE(Running);
+}
+
+// The sound on SDL's dummy device, which plays to no card: M switches it on its press alone
+// (the end-to-end test presses it), not as it repeats; the removal of the device the game plays on
+// closes it, and the ticks go on without it.
+TEST(Shell, MSwitchesTheSoundAndARemovedDeviceLeavesTheGameSilent) {
+    SDL_setenv("SDL_AUDIODRIVER", "dummy", 1);
+    StartSound();
+    const SDL_AudioDeviceID device = SoundDevice;
+    ASSERT_NE(device, 0u);
+    SDL_Event repeated{};
+    repeated.key = {SDL_KEYDOWN, 0, 0, SDL_PRESSED, 1, 0, 0, {SDL_SCANCODE_M, SDLK_m, 0, 0}};
+    SDL_PushEvent(&repeated);
+    PumpEvents();
+    EXPECT_FALSE(SoundMuted) << "a key held down repeats its press";
+    // Paused, the device leaves its callback to the test: a lock's click, cut off by M for good.
+    SDL_PauseAudioDevice(device, 1);
+    const auto heard = [](std::array<std::int16_t, 480> buffer = {}) {
+        FillAudio(nullptr, reinterpret_cast<Uint8*>(buffer.data()), sizeof buffer);
+        return std::any_of(buffer.begin(), buffer.end(), [](int sample) { return sample != 0; });
+    };
+    PushCue(PendingCues, Cue::Lock);
+    EXPECT_TRUE(heard());
+    SoundMuted = true;
+    EXPECT_FALSE(heard()) << "M cuts it off";
+    SoundMuted = false;
+    EXPECT_FALSE(heard()) << "for good";
+    SDL_PauseAudioDevice(device, 0);
+    const std::tuple<const char*, SDL_AudioDeviceID, Uint8, bool> removals[] = {
+        {"another device", device + 1, 0, true},
+        {"a capture device of the game's number", device, 1, true},
+        {"the game's device", device, 0, false},
+    };
+    for (const auto& [name, which, capture, open] : removals) {
+        SDL_Event event{};
+        event.adevice = {SDL_AUDIODEVICEREMOVED, 0, which, capture, 0, 0, 0};
+        SDL_PushEvent(&event);
+        PumpEvents();
+        EXPECT_EQ(SDL_GetAudioDeviceStatus(device), open ? SDL_AUDIO_PLAYING : SDL_AUDIO_STOPPED)
+            << name;
+        EXPECT_EQ(SoundDevice, open ? device : 0u) << name;
+    }
 }
 
 TEST(Shell, AFailedStartSaysWhyAndEndsWithStatusOne) {

@@ -86,6 +86,17 @@ inline std::string ReadText(const Picture& picture, float x, float y, int length
     return text;
 }
 
+// Whether the display names the phase.
+inline bool InPhase(const Picture& picture, const std::string& phase) {
+    return ReadText(picture, -17, -2, 9) == phase + std::string(9 - phase.size(), ' ');
+}
+
+// Blocks in the well's visible rows, the falling piece's among them.
+inline long CellsInTheWell(const Picture& picture) {
+    const std::string well = ReadCells(picture, -5, 10, 10, 20);
+    return std::count_if(well.begin(), well.end(), [](char cell) { return std::isupper(cell); });
+}
+
 // The display's frame counter; 0 until it shows one.
 inline long ReadFrames(const Picture& picture) {
     return std::atol(ReadText(picture, -13, 1, 7).c_str());

@@ -3,6 +3,7 @@
 #include "camera.h"
 #include "controllers.h"
 #include "logic_timer.h"
+#include "menu_keys.h"
 #include "renderer.h"
 
 bool Running = true;
@@ -54,6 +55,7 @@ void HandleWindowEvent(const SDL_WindowEvent& event) {
 void PumpEvents() {
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
+        HandleMenuEvent(event);
         switch (event.type) {
         case SDL_QUIT:
             Running = false;

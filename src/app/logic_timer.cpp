@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "live_recording.h"
 #include "snapshot.h"
 #include "tick_schedule.h"
 
@@ -15,9 +16,11 @@ TickSchedule Schedule;
 } // namespace
 
 void StepLiveGame() {
+    StartRequestedGame(LiveGame);
     // Relaxed is enough: the mask is the whole message, nothing else is handed over with it.
-    const InputBits controls = HeldControls.load(std::memory_order_relaxed);
+    const InputBits controls = ControlsForTick(HeldControls.load(std::memory_order_relaxed));
     PublishSnapshot(LiveGame.tick(controls));
+    HandOverEndedGame(LiveGame);
 }
 
 Uint32 LogicTick(Uint32 /*interval*/, void* /*userData*/) {

@@ -6,6 +6,7 @@
 #include <thread>
 #include <vector>
 
+#include "live_recording.h"
 #include "logic_timer.h"
 #include "snapshot.h"
 
@@ -44,4 +45,38 @@ TEST(HandOver, TheMainThreadSeesOnlyWholeTicksInOrderAndTheLastOne) {
     }
     timer.join();
     EXPECT_EQ(newest, Ticks - 1);
+}
+
+// The main thread asks for new games while the timer thread ticks as fast as it can with S held;
+// each game comes back at its end, once, recorded whole: played back from its seed it reaches
+// the result the timer thread saw, and its first tick was a new game's.
+TEST(HandOver, ANewGameAskedForIsBuiltOnTheTimerThreadAndComesBackRecordedWhole) {
+    std::atomic<bool> stop{false};
+    std::thread timer([&] {
+        while (!stop) {
+            HeldControls = Down;
+            StepLiveGame();
+        }
+    });
+    FinishedGame finished;
+    for (unsigned seed : {11u, 12u, 13u}) {
+        while (!RequestNewGame(seed)) {
+        }
+        EXPECT_FALSE(RequestNewGame(99)) << "one request at a time";
+        while (!TakeFinishedGame(finished)) {
+        }
+        // A game that had ended before the new one was built is handed over no more.
+        if (finished.seed != seed) {
+            ADD_FAILURE() << "seed " << finished.seed << " for " << seed;
+            break;
+        }
+        const Replay replay{seed, "", "", finished.result, finished.runs};
+        ASSERT_FALSE(replay.runs.empty());
+        EXPECT_EQ(ResultOf(PlayThrough(replay)), finished.result);
+        EXPECT_EQ(PlayThrough(replay).phase, GAMEOVER);
+        EXPECT_GT(finished.runs.front().ticks, ReadyFrames) << "from READYGO on, S held";
+    }
+    stop = true;
+    timer.join();
+    EXPECT_FALSE(TakeFinishedGame(finished)) << "each game once";
 }

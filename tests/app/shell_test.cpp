@@ -11,8 +11,10 @@
 #include "camera.h"
 #include "event_pump.h"
 #include "lifecycle.h"
+#include "live_recording.h"
 #include "logic_timer.h"
 #include "renderer.h"
+#include "snapshot.h"
 
 // Puts the event on the media library's queue and has the pump take it off.
 static void Send(Uint32 type, SDL_Keycode key = 0, Uint8 change = 0, int w = 0, int h = 0) {
@@ -119,6 +121,64 @@ TEST(Shell, ControllersHoldWhatTheirKeysHoldBesideTheKeyboard) {
         << "the pad is closed as often as it was opened, once";
     SDL_JoystickClose(pad);
     SDL_JoystickClose(arcade);
+}
+
+// Whether a new game has been asked for since the last look; the request is taken up here, as
+// the timer thread would.
+static bool NewGameAsked() {
+    const bool asked = !RequestNewGame(0);
+    GameState taken;
+    StartRequestedGame(taken);
+    return asked;
+}
+
+TEST(Shell, EnterOrStartAtGameOverAsksForANewGameAndF11OrAltEnterSwitchesToFullscreen) {
+    SDL_Joystick* pad = Plug(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 0, SDL_CONTROLLER_BUTTON_MAX, 0);
+    enum Input { Key, AltKey, Start };
+    const std::tuple<const char*, Phase, Input, SDL_Keycode, bool, bool> rows[] = {
+        {"Enter at GAMEOVER", GAMEOVER, Key, SDLK_RETURN, true, false},
+        {"keypad Enter at GAMEOVER", GAMEOVER, Key, SDLK_KP_ENTER, true, false},
+        {"Start at GAMEOVER", GAMEOVER, Start, 0, true, false},
+        {"Enter in play", ACTIVE, Key, SDLK_RETURN, false, false},
+        {"Enter in READYGO", READYGO, Key, SDLK_RETURN, false, false},
+        {"Start in ARE", ARE, Start, 0, false, false},
+        {"Alt+Enter at GAMEOVER", GAMEOVER, AltKey, SDLK_RETURN, false, true},
+        {"F11 at GAMEOVER", GAMEOVER, Key, SDLK_F11, false, true},
+        {"F11 in play", ACTIVE, Key, SDLK_F11, false, true},
+        {"Space at GAMEOVER", GAMEOVER, Key, SDLK_SPACE, false, false},
+    };
+    for (const auto& [name, phase, input, key, asks, switches] : rows) {
+        GameState frame;
+        frame.phase = phase;
+        PublishSnapshot(frame);
+        RenderFrame();
+        const Uint32 before = SDL_GetWindowFlags(Window) & SDL_WINDOW_FULLSCREEN_DESKTOP;
+        if (input == Start) {
+            SDL_JoystickSetVirtualButton(pad, SDL_CONTROLLER_BUTTON_START, 1);
+            PumpEvents();
+            SDL_JoystickSetVirtualButton(pad, SDL_CONTROLLER_BUTTON_START, 0);
+        } else {
+            SDL_SetModState(input == AltKey ? KMOD_LALT : KMOD_NONE);
+            SDL_Event event{};
+            event.type = SDL_KEYDOWN;
+            event.key.windowID = SDL_GetWindowID(Window);
+            event.key.keysym = {SDL_GetScancodeFromKey(key), key, Uint16(SDL_GetModState()), 0};
+            SDL_PushEvent(&event);
+            Send(SDL_KEYUP, key);
+            SDL_SetModState(KMOD_NONE);
+        }
+        PumpEvents();
+        const Uint32 after = SDL_GetWindowFlags(Window) & SDL_WINDOW_FULLSCREEN_DESKTOP;
+        EXPECT_EQ(NewGameAsked(), asks) << name;
+        EXPECT_EQ(before != after, switches) << name;
+        if (before != after) {
+            SDL_SetWindowFullscreen(Window, 0);
+            PumpEvents();
+        }
+    }
+    SDL_JoystickClose(pad);
+    SDL_JoystickDetachVirtual(0);
+    PumpEvents();
 }
 
 TEST(Shell, SomeWindowEventsRedrawTheBackBufferForTheMainLoopToPresent) {

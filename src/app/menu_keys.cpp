@@ -1,14 +1,16 @@
 #include "menu_keys.h"
 
 #include "live_recording.h"
+#include "ranking_panel.h"
 #include "renderer.h"
 
 namespace {
 // At GAMEOVER as the picture on screen shows it: the live game cannot leave GAMEOVER by itself,
 // so the timer thread meets the request in the same phase.
 void AskForNewGame() {
-    if (DrawnFrame().phase == GAMEOVER) {
-        RequestNewGame(FreshSeed());
+    // The new game's READYGO shows the ranking with no game just finished.
+    if (DrawnFrame().phase == GAMEOVER && RequestNewGame(FreshSeed())) {
+        ShownRanking.marked = -1;
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 #include "x_play.h"
 
@@ -124,4 +125,105 @@ TEST(Program, PlaysOnWithBrokenShaderFilesWithoutTheWellFrame) {
                 "mine");
     unsetenv("SDL_VIDEO_X11_WMCLASS");
     std::filesystem::remove_all(folder);
+}
+
+static std::string FileText(const std::filesystem::path& path) {
+    std::ifstream file(path);
+    return {std::istreambuf_iterator<char>(file), {}};
+}
+
+// The data folder of a game that the test starts: the temporary folder given, made empty, which
+// the program is told through VELMORA_DATA_DIR; under Wine (VELMORA_PLAY) the one that Windows
+// gives the user, under the Wine prefix, which VELMORA_PLAY_DATA names.
+static std::filesystem::path DataFolder(const std::string& name) {
+    const char* windows = std::getenv("VELMORA_PLAY_DATA");
+    const std::filesystem::path folder = windows ? windows : testing::TempDir() + name;
+    std::filesystem::remove_all(folder);
+    if (!windows) {
+        std::filesystem::create_directories(folder);
+        setenv("VELMORA_DATA_DIR", folder.c_str(), 1);
+    }
+    return folder;
+}
+
+// S held from READYGO until the game is over, the display showing its end; what it shows then:
+// grade, points, level and frames as the ranking writes them.
+static std::string PlayToTheEnd(XPlay& game) {
+    EXPECT_TRUE(game.waitFor([](auto& p) { return InPhase(p, "READYGO"); }, 30s));
+    game.key("s", true);
+    EXPECT_TRUE(game.waitFor([](auto& p) { return InPhase(p, "GAMEOVER"); }, 90s));
+    game.key("s", false);
+    std::string grade = ReadText(game.last, -10, 10, 2);
+    grade.erase(0, grade.front() == ' ');
+    return grade + " " + std::to_string(std::atol(ReadText(game.last, -15, 7, 7).c_str())) + " " +
+           std::to_string(std::atol(ReadText(game.last, -15, 4, 7).c_str())) + " " +
+           std::to_string(ReadFrames(game.last));
+}
+
+// Enter at GAMEOVER: a new game from READYGO, the BEST panel showing the game just finished
+// first and marked, as the ranking file does, whose replay --verify plays to the same result. A
+// broken ranking found at start-up is kept beside as ranking.txt.bad, with one line on
+// standard error.
+TEST(Program, KeepsEveryGameInTheRankingAndPlaysAgainAtEnter) {
+    const char* other = std::getenv("VELMORA_PLAY");
+    const std::string command = other ? other : VELMORA_INSTALLED;
+    const std::filesystem::path data = DataFolder("velmora-kept");
+    std::filesystem::create_directories(data);
+    std::ofstream(data / "ranking.txt") << "velmora ranking 1\ngame S1\n";
+    XPlay game(command, testing::TempDir());
+    const std::string result = PlayToTheEnd(game);
+    EXPECT_TRUE(game.waitFor([](auto& p) { return ReadText(p, 7, 8, 1, 0.5f) == ">"; }, 10s))
+        << "the game just finished, marked first in the panel";
+    EXPECT_EQ(ReadText(game.last, 7, 9, 4), "BEST");
+    game.key("Return", true);
+    game.key("Return", false);
+    EXPECT_TRUE(game.waitFor([](auto& p) { return InPhase(p, "READYGO"); }, 10s));
+    EXPECT_EQ(ReadText(game.last, 7, 8, 1, 0.5f), " ") << "no game just finished";
+    game.close();
+    EXPECT_EQ(game.ended(other ? 5s : 1s), 0);
+
+    const std::string err = game.output(".err");
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_NE(err.find("ranking.txt: line 2: expected \"game\""), std::string::npos) << err;
+    EXPECT_NE(err.find("ranking.txt.bad, a fresh ranking starts\n"), std::string::npos) << err;
+    EXPECT_EQ(FileText(data / "ranking.txt.bad"), "velmora ranking 1\ngame S1\n");
+    std::istringstream ranking(FileText(data / "ranking.txt"));
+    std::string version, entry[7], last[2];
+    std::getline(ranking, version);
+    EXPECT_EQ(version, "velmora ranking 1");
+    for (auto& word : entry) {
+        ranking >> word;
+    }
+    ranking >> last[0] >> last[1];
+    EXPECT_EQ(entry[0] + " " + entry[1] + " " + entry[2] + " " + entry[3] + " " + entry[4],
+              "game " + result);
+    EXPECT_EQ(last[0] + " " + last[1], "last " + entry[6]) << "the last game, ranked";
+    const std::string replay = (data / entry[6]).string();
+    EXPECT_EQ(FileText(replay).substr(0, 17), "velmora replay 1\n");
+    const std::string said = game.outputs + ".verify";
+    const std::string verify =
+        "cd " + testing::TempDir() + " && " + command + " --verify " + replay + " >" + said;
+    EXPECT_EQ(WEXITSTATUS(std::system(verify.c_str())), 0);
+    EXPECT_NE(FileText(said).find(": matches: "), std::string::npos) << FileText(said);
+    std::remove(said.c_str());
+}
+
+// A data folder that cannot be written: one line, and the game goes on to its end and the next.
+TEST(Program, PlaysOnWhereNothingCanBeKept) {
+    if (std::getenv("VELMORA_PLAY")) {
+        GTEST_SKIP() << "the Linux build's data folder";
+    }
+    setenv("VELMORA_DATA_DIR", "/proc/self", 1); // a folder that not even root may write in
+    XPlay game(VELMORA_INSTALLED, testing::TempDir());
+    PlayToTheEnd(game);
+    EXPECT_TRUE(game.waitFor([](auto& p) { return ReadText(p, 7, 8, 1, 0.5f) == ">"; }, 10s))
+        << "shown for this run";
+    game.key("KP_Enter", true);
+    game.key("KP_Enter", false);
+    EXPECT_TRUE(game.waitFor([](auto& p) { return InPhase(p, "READYGO"); }, 10s));
+    game.close();
+    EXPECT_EQ(game.ended(1s), 0);
+    EXPECT_EQ(
+        game.output(".err"),
+        "velmora: /proc/self/ranking.lock: No such file or directory: no game will be kept\n");
 }

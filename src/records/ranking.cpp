@@ -9,10 +9,6 @@ namespace {
 constexpr std::uint32_t HighestLevel = 999;
 constexpr std::uint32_t Unlimited = 0xFFFFFFFF;
 
-std::string OnLine(std::size_t index, const std::string& what) {
-    return "line " + std::to_string(index + 1) + ": " + what;
-}
-
 bool ReadEntry(const std::vector<std::string_view>& w, RankEntry& entry) {
     GameResult& r = entry.result;
     if (w.size() != 7 || w[0] != "game" || !ReadGrade(w[1], r.grade) ||
@@ -84,17 +80,8 @@ std::string WriteRanking(const Ranking& ranking) {
 
 std::string ReadRanking(const std::string& text, Ranking& into) {
     const std::vector<std::string_view> lines = SplitLines(text);
-    std::uint32_t version = 0;
-    const std::vector<std::string_view> first =
-        SplitWords(lines.empty() ? std::string_view() : lines[0]);
-    if (first.size() != 3 || first[0] != "velmora" || first[1] != "ranking" ||
-        !ReadNumber(first[2], Unlimited, version)) {
-        return OnLine(0, "not a Velmora ranking");
-    }
-    if (version != RankingVersion) {
-        return OnLine(0, "ranking version " + std::to_string(version) +
-                             ", which this program cannot read (it reads version " +
-                             std::to_string(RankingVersion) + ")");
+    if (const std::string wrong = CheckHeading(lines, "ranking", RankingVersion); !wrong.empty()) {
+        return wrong;
     }
     Ranking ranking;
     for (std::size_t i = 1; i < lines.size(); ++i) {

@@ -9,10 +9,6 @@ namespace {
 constexpr std::uint32_t HighestLevel = 999;
 constexpr std::uint32_t Unlimited = 0xFFFFFFFF;
 
-std::string OnLine(std::size_t index, const std::string& what) {
-    return "line " + std::to_string(index + 1) + ": " + what;
-}
-
 // A header line of the fixed form "key value".
 bool KeyAndWord(std::string_view line, std::string_view key, std::string_view& word) {
     const std::vector<std::string_view> words = SplitWords(line);
@@ -61,16 +57,8 @@ std::string ReadReplay(const std::string& text, Replay& into) {
     const std::vector<std::string_view> lines = SplitLines(text);
     auto line = [&](std::size_t i) { return i < lines.size() ? lines[i] : std::string_view(); };
     Replay replay;
-    std::uint32_t version = 0;
-    const std::vector<std::string_view> first = SplitWords(line(0));
-    if (first.size() != 3 || first[0] != "velmora" || first[1] != "replay" ||
-        !ReadNumber(first[2], Unlimited, version)) {
-        return OnLine(0, "not a Velmora replay");
-    }
-    if (version != ReplayVersion) {
-        return OnLine(0, "replay version " + std::to_string(version) +
-                             ", which this program cannot read (it reads version " +
-                             std::to_string(ReplayVersion) + ")");
+    if (const std::string wrong = CheckHeading(lines, "replay", ReplayVersion); !wrong.empty()) {
+        return wrong;
     }
     std::string_view word;
     std::uint32_t seed = 0;

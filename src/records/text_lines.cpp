@@ -23,6 +23,27 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
     return lines;
 }
 
+std::string OnLine(std::size_t index, const std::string& what) {
+    return "line " + std::to_string(index + 1) + ": " + what;
+}
+
+std::string CheckHeading(const std::vector<std::string_view>& lines, std::string_view kind,
+                         std::uint32_t version) {
+    const std::vector<std::string_view> words =
+        SplitWords(lines.empty() ? std::string_view() : lines[0]);
+    std::uint32_t stated = 0;
+    if (words.size() != 3 || words[0] != "velmora" || words[1] != kind ||
+        !ReadNumber(words[2], 0xFFFFFFFF, stated)) {
+        return OnLine(0, "not a Velmora " + std::string(kind));
+    }
+    if (stated != version) {
+        return OnLine(0, std::string(kind) + " version " + std::to_string(stated) +
+                             ", which this program cannot read (it reads version " +
+                             std::to_string(version) + ")");
+    }
+    return "";
+}
+
 std::vector<std::string_view> SplitWords(std::string_view line) {
     std::vector<std::string_view> words;
     for (std::size_t start = 0;;) {

@@ -11,6 +11,14 @@
 // text that ends in a line end has no empty last line.
 std::vector<std::string_view> SplitLines(std::string_view text);
 
+// "line N: what" for the line at the index, counted from 1 for the reader.
+std::string OnLine(std::size_t index, const std::string& what);
+
+// What is wrong with the first line of a file of the kind ("replay", "ranking"), which must be
+// "velmora KIND VERSION" with the version given, on line 1; an empty text when nothing is.
+std::string CheckHeading(const std::vector<std::string_view>& lines, std::string_view kind,
+                         std::uint32_t version);
+
 // The words of a line, split at single spaces; an empty word stands for a doubled space.
 std::vector<std::string_view> SplitWords(std::string_view line);
 

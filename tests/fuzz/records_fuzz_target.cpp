@@ -1,14 +1,11 @@
 // Fuzz target for the readers of the files that the program keeps: any bytes, read as a replay
 // and as a ranking, must be refused with a message or read whole; what is read whole is written
-// back as the same records, and a short replay plays through. Built without libFuzzer, main()
-// replays the files it is given, so the saved corpus runs in make test.
+// back as the same records, and a short replay plays through. Built without libFuzzer, with
+// corpus_main.cpp, it replays the saved corpus in make test.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "ranking.h"
@@ -63,20 +60,3 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     return 0;
 }
-
-#ifndef VELMORA_FUZZER
-int main(int argc, char** argv) {
-    std::size_t replayed = 0;
-    for (int i = 1; i < argc; ++i) {
-        for (const auto& entry : std::filesystem::directory_iterator(argv[i])) {
-            std::ifstream file(entry.path(), std::ios::binary);
-            const std::string bytes{std::istreambuf_iterator<char>(file), {}};
-            LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()),
-                                   bytes.size());
-            ++replayed;
-        }
-    }
-    std::printf("%zu inputs replayed\n", replayed);
-    return replayed == 0 ? 1 : 0;
-}
-#endif

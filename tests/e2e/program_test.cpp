@@ -139,8 +139,8 @@ static std::filesystem::path DataFolder(const std::string& name) {
     const char* windows = std::getenv("VELMORA_PLAY_DATA");
     const std::filesystem::path folder = windows ? windows : testing::TempDir() + name;
     std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
     if (!windows) {
-        std::filesystem::create_directories(folder);
         setenv("VELMORA_DATA_DIR", folder.c_str(), 1);
     }
     return folder;
@@ -160,46 +160,47 @@ static std::string PlayToTheEnd(XPlay& game) {
            std::to_string(ReadFrames(game.last));
 }
 
-// Enter at GAMEOVER: a new game from READYGO, the BEST panel showing the game just finished
-// first and marked, as the ranking file does, whose replay --verify plays to the same result. A
-// broken ranking found at start-up is kept beside as ranking.txt.bad, with one line on
-// standard error.
+// A game played to its end enters the ranking of nine games read at start-up, tenth, as its
+// last game: the replay of the last game before, unranked, is removed, the ranked ones stay,
+// and the game's replay --verify plays to the same result. Enter plays again.
 TEST(Program, KeepsEveryGameInTheRankingAndPlaysAgainAtEnter) {
     const char* other = std::getenv("VELMORA_PLAY");
     const std::string command = other ? other : VELMORA_INSTALLED;
     const std::filesystem::path data = DataFolder("velmora-kept");
-    std::filesystem::create_directories(data);
-    std::ofstream(data / "ranking.txt") << "velmora ranking 1\ngame S1\n";
+    std::string nine = "velmora ranking 1\n";
+    for (int i = 1; i <= 9; ++i) {
+        const std::string file = "replay-" + std::to_string(i) + ".txt";
+        nine += "game S" + std::to_string(10 - i) + " " + std::to_string(1000 * i) +
+                " 999 37500 2026-12-08T04:41:01Z " + file + "\n";
+        std::ofstream(data / file) << "kept";
+    }
+    std::ofstream(data / "replay-old.txt") << "dropped";
+    std::ofstream(data / "ranking.txt") << nine << "last replay-old.txt\n";
     XPlay game(command, testing::TempDir());
     const std::string result = PlayToTheEnd(game);
-    EXPECT_TRUE(game.waitFor([](auto& p) { return ReadText(p, 7, 8, 1, 0.5f) == ">"; }, 10s))
-        << "the game just finished, marked first in the panel";
     EXPECT_EQ(ReadText(game.last, 7, 9, 4), "BEST");
+    EXPECT_EQ(ReadText(game.last, 7, 8, 24, 0.5f), " S9    1000 999 10:00.00");
     game.key("Return", true);
     game.key("Return", false);
     EXPECT_TRUE(game.waitFor([](auto& p) { return InPhase(p, "READYGO"); }, 10s));
-    EXPECT_EQ(ReadText(game.last, 7, 8, 1, 0.5f), " ") << "no game just finished";
     game.close();
     EXPECT_EQ(game.ended(other ? 5s : 1s), 0);
 
-    const std::string err = game.output(".err");
-    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
-    EXPECT_NE(err.find("ranking.txt: line 2: expected \"game\""), std::string::npos) << err;
-    EXPECT_NE(err.find("ranking.txt.bad, a fresh ranking starts"), std::string::npos) << err;
-    EXPECT_EQ(FileText(data / "ranking.txt.bad"), "velmora ranking 1\ngame S1\n");
-    std::istringstream ranking(FileText(data / "ranking.txt"));
-    std::string version, entry[7], last[2];
-    std::getline(ranking, version);
-    EXPECT_EQ(version, "velmora ranking 1");
+    EXPECT_EQ(game.output(".err"), "");
+    const std::string text = FileText(data / "ranking.txt");
+    EXPECT_EQ(text.substr(0, nine.size()), nine) << "the nine games above it as they were";
+    std::istringstream ranking(text.substr(nine.size()));
+    std::string entry[7], last[2];
     for (auto& word : entry) {
         ranking >> word;
     }
     ranking >> last[0] >> last[1];
     EXPECT_EQ(entry[0] + " " + entry[1] + " " + entry[2] + " " + entry[3] + " " + entry[4],
               "game " + result);
-    EXPECT_EQ(last[0] + " " + last[1], "last " + entry[6]) << "the last game, ranked";
+    EXPECT_EQ(last[0] + " " + last[1], "last " + entry[6]);
+    EXPECT_FALSE(std::filesystem::exists(data / "replay-old.txt"));
+    EXPECT_EQ(FileText(data / "replay-9.txt"), "kept");
     const std::string replay = (data / entry[6]).string();
-    EXPECT_EQ(FileText(replay).substr(0, 17), "velmora replay 1\n");
     const std::string said = game.outputs + ".verify";
     const std::string verify =
         "cd " + testing::TempDir() + " && " + command + " --verify " + replay + " >" + said;
@@ -208,7 +209,27 @@ TEST(Program, KeepsEveryGameInTheRankingAndPlaysAgainAtEnter) {
     std::remove(said.c_str());
 }
 
-// A data folder that cannot be written: one line, and the game goes on to its end and the next.
+// A ranking that cannot be read is kept beside as ranking.txt.bad, with one line on standard
+// error, and an empty one shows.
+TEST(Program, KeepsABrokenRankingBesideAndStartsAFreshOne) {
+    const char* other = std::getenv("VELMORA_PLAY");
+    const std::filesystem::path data = DataFolder("velmora-broken");
+    std::ofstream(data / "ranking.txt") << "velmora ranking 1\ngame S1\n";
+    XPlay game(other ? other : VELMORA_INSTALLED, testing::TempDir());
+    EXPECT_TRUE(game.waitFor([](auto& p) { return InPhase(p, "READYGO"); }, 30s));
+    EXPECT_EQ(ReadText(game.last, 7, 9, 4) + ReadText(game.last, 7, 8, 24, 0.5f),
+              "BEST" + std::string(24, ' '));
+    game.close();
+    EXPECT_EQ(game.ended(other ? 5s : 1s), 0);
+    const std::string err = game.output(".err");
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_NE(err.find("ranking.txt: line 2: expected \"game\""), std::string::npos) << err;
+    EXPECT_NE(err.find("ranking.txt.bad, a fresh ranking starts"), std::string::npos) << err;
+    EXPECT_EQ(FileText(data / "ranking.txt.bad"), "velmora ranking 1\ngame S1\n");
+}
+
+// A data folder that cannot be written: one line, and the game goes on to its end, shown first
+// and marked in the ranking of the run, and to the next.
 TEST(Program, PlaysOnWhereNothingCanBeKept) {
     if (std::getenv("VELMORA_PLAY")) {
         GTEST_SKIP() << "the Linux build's data folder";

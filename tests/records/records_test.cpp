@@ -2,8 +2,6 @@
 // files line by line, and a game recorded and played back reaching the same record every tick.
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 #include "dealer.h"
 #include "ranking.h"
 #include "recording.h"
@@ -19,17 +17,10 @@ RankEntry Entry(std::uint32_t grade, std::uint32_t score, std::uint32_t frames, 
     return {Result(grade, score, frames), "2026-12-08T04:41:01Z", file};
 }
 
-// A replay of the text form with the controls lines given, the rest a whole header.
-std::string ReplayText(const std::string& controls,
-                       const std::string& result = "S1 30500 312 21876") {
-    std::istringstream words(result);
-    std::string grade, score, level, frames;
-    words >> grade >> score >> level >> frames;
-    return "velmora replay 1\nseed 1733650000\ndealer glibc\ndate 2026-12-08T04:41:01Z\n"
-           "result grade " +
-           grade + " score " + score + " level " + level + " frames " + frames + "\ncontrols\n" +
-           controls;
-}
+// A replay's first lines as the program writes them, before its controls.
+const std::string Header = "velmora replay 1\nseed 1733650000\ndealer glibc\n"
+                           "date 2026-12-08T04:41:01Z\n"
+                           "result grade S1 score 30500 level 312 frames 21876\ncontrols\n";
 } // namespace
 
 TEST(Ranking, AGameRanksByGradeThenScoreThenFewerFrames) {
@@ -114,7 +105,7 @@ TEST(Ranking, ABrokenRankingIsRefusedNamingTheLine) {
                                     "a replay's file name, or \"last\" and a file name";
     const std::tuple<const char*, std::string, std::string> rows[] = {
         {"empty", "", "line 1: not a Velmora ranking"},
-        {"a replay", ReplayText("end\n"), "line 1: not a Velmora ranking"},
+        {"a replay", Header + "end\n", "line 1: not a Velmora ranking"},
         {"a later version", "velmora ranking 2\n",
          "line 1: ranking version 2, which this program cannot read (it reads version 1)"},
         {"no such grade", "velmora ranking 1\ngame S0 1 1 1 2026-12-08T04:41:01Z r\n",
@@ -146,7 +137,7 @@ TEST(Replay, IsWrittenAsTextWithTheControlsAsRuns) {
     for (const InputBits controls : {0u, 0u, 0u, Down, Down, Down | RotateCcw, 0u}) {
         RecordControls(replay.runs, controls);
     }
-    const std::string text = ReplayText("00 3\n04 2\n14 1\n00 1\nend\n");
+    const std::string text = Header + "00 3\n04 2\n14 1\n00 1\nend\n";
     EXPECT_EQ(WriteReplay(replay), text);
     Replay read;
     ASSERT_EQ(ReadReplay(text, read), "");
@@ -160,7 +151,7 @@ TEST(Replay, IsWrittenAsTextWithTheControlsAsRuns) {
 }
 
 TEST(Replay, AMalformedReplayIsRefusedNamingTheLine) {
-    const std::string header = ReplayText("");
+    const std::string& header = Header;
     const std::string resultWanted = "line 5: expected \"result grade G score S level L frames F\" "
                                      "with a grade from 9 to 1, S1 to S9 or ZN and a level from 0 "
                                      "to 999";

@@ -53,12 +53,10 @@ TEST(HandOver, TheMainThreadSeesOnlyWholeTicksInOrderAndTheLastOne) {
 template <class Condition>
 static bool Eventually(Condition condition) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::minutes(1);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end) {
-            return false;
-        }
+    bool held = false;
+    while (!(held = condition()) && std::chrono::steady_clock::now() < end) {
     }
-    return true;
+    return held;
 }
 
 // The main thread asks for new games while the timer thread ticks as fast as it can with S held;

@@ -140,11 +140,9 @@ TEST(Shell, EnterOrStartAtGameOverAsksForANewGameAndF11OrAltEnterSwitchesToFulls
         {"keypad Enter at GAMEOVER", GAMEOVER, Key, SDLK_KP_ENTER, true, false},
         {"Start at GAMEOVER", GAMEOVER, Start, 0, true, false},
         {"Enter in play", ACTIVE, Key, SDLK_RETURN, false, false},
-        {"Enter in READYGO", READYGO, Key, SDLK_RETURN, false, false},
         {"Start in ARE", ARE, Start, 0, false, false},
         {"Alt+Enter at GAMEOVER", GAMEOVER, AltKey, SDLK_RETURN, false, true},
         {"F11 at GAMEOVER", GAMEOVER, Key, SDLK_F11, false, true},
-        {"F11 in play", ACTIVE, Key, SDLK_F11, false, true},
         {"Space at GAMEOVER", GAMEOVER, Key, SDLK_SPACE, false, false},
     };
     for (const auto& [name, phase, input, key, asks, switches] : rows) {

@@ -66,12 +66,9 @@ TEST(Ranking, TenGamesAreKeptAndATieGoesBelowTheGameAlreadyRanked) {
         // The game before goes with the tenth when that leaves the ranking.
         EXPECT_EQ(ReplaysDropped(ten, after), dropped) << name;
     }
-    Ranking few;
-    EXPECT_EQ(EnterRanking(few, Entry(0, 0, 0, "a")), 0) << "an empty ranking takes any game";
-    EXPECT_EQ(EnterRanking(few, Entry(0, 0, 0, "b")), 1);
-    Ranking later = few;
-    few.lastReplay = "a";
-    later.lastReplay = "b";
+    Ranking few{{}, "a"}, later{{}, "b"};
+    EXPECT_EQ(EnterRanking(few, Entry(0, 0, 0, "a")) + EnterRanking(later, few.entries[0]), 0);
+    EXPECT_EQ(EnterRanking(later, Entry(0, 0, 0, "b")), 1) << "below the tie";
     EXPECT_TRUE(ReplaysDropped(few, later).empty()) << "the last game before is ranked";
 }
 

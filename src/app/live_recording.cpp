@@ -115,7 +115,6 @@ void HandOverEndedGame(const GameState& live) {
     Finished.seed = Timer.seed;
     Finished.result = ResultOf(live);
     Finished.runs.swap(Timer.runs); // both reserved: no allocation on either side
-    Timer.runs.clear();
     Timer.recording = false;
     FinishedReady.store(true, std::memory_order_release);
 }

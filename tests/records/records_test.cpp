@@ -168,6 +168,8 @@ TEST(Replay, AMalformedReplayIsRefusedNamingTheLine) {
          "line 3: expected \"dealer\" and the name of a C library"},
         {"a date of another form", replacing("2026-12-08T04:41:01Z", "2026-12-08"),
          "line 4: expected \"date\" and a date such as 2026-12-08T04:41:01Z"},
+        {"a date with slashes", replacing("2026-12-08T", "2026/12/08T"),
+         "line 4: expected \"date\" and a date such as 2026-12-08T04:41:01Z"},
         {"no such grade", replacing("grade S1", "grade S10"), resultWanted},
         {"level 1000", replacing("level 312", "level 1000"), resultWanted},
         {"level 999", replacing("level 312", "level 999"), ""},

@@ -124,8 +124,8 @@ void VerifyInProcess(benchmark::State& state) {
     for (const ControlRun& run : Game().runs) {
         ticks += run.ticks;
     }
-    state.counters["ticks"] = static_cast<double>(ticks);
-    state.counters["frames"] = Game().result.frames;
+    state.SetLabel(std::to_string(ticks) + " ticks, " + std::to_string(Game().result.frames) +
+                   " frames");
 }
 
 #ifdef VELMORA_PROGRAM

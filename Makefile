@@ -3,7 +3,8 @@
 # make package builds the Debian package build/velmora_<version>_amd64.deb and checks it with
 #            desktop-file-validate, appstreamcli and lintian
 # make bench builds in Release and runs the benchmarks
-# make fuzz  fuzzes the rules with libFuzzer (clang) for FUZZ_SECONDS, from the saved corpus
+# make fuzz  fuzzes the rules, then the replay and ranking readers, with libFuzzer (clang) for
+#            FUZZ_SECONDS each, from the saved corpora
 # make soak  plays SOAK_GAMES seeded games of the rules under AddressSanitizer and UBSan
 # make mutants makes every fault that scripts/mutants.py's operators allow, one at a time, and runs
 #            the tests on each; FILES='src/game/*.cpp' for a part, MUTANTS_FLAGS='--sample 40' for
@@ -17,7 +18,7 @@ CMAKE_FLAGS := -DVELMORA_WERROR=$(if $(VELMORA_WERROR),$(VELMORA_WERROR),OFF)
 WITH_DISPLAY := scripts/with-display.sh
 # The test programs whose tests carry the label "threaded", run again under ThreadSanitizer.
 THREADED_TESTS := app_handover_tests audio_ring_tests
-FUZZ_SECONDS ?= 600
+FUZZ_SECONDS ?= 300
 SOAK_GAMES ?= 5000
 FILES ?=
 MUTANTS_FLAGS ?=
@@ -64,18 +65,24 @@ bench: deps
 	cmake --build build-release -j $(JOBS)
 	$(WITH_DISPLAY) scripts/run-benchmarks.sh build-release
 
-# One engine per core, sharing a working copy of the corpus (the saved corpus changes only by
-# hand, see README); each writes its log and any crashing input to build-fuzz/. Checked
-# std::array indexing turns a read outside the board into a crash.
+# Each target in turn, one engine per core, sharing a working copy of its corpus (the saved
+# corpora change only by hand, see README); each writes its log and any crashing input to
+# build-fuzz/. Checked std::array indexing turns a read outside the board into a crash.
 fuzz: deps
 	cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 		-DVELMORA_GAME_ONLY=ON -DVELMORA_FUZZER=ON -DVELMORA_SANITIZE=address,undefined \
 		-DCMAKE_CXX_FLAGS=-D_GLIBCXX_ASSERTIONS $(CMAKE_FLAGS) >/dev/null
-	cmake --build build-fuzz -j $(JOBS) --target rules_fuzzer
-	rm -rf build-fuzz/corpus build-fuzz/fuzz-*.log && cp -r tests/fuzz/corpus build-fuzz/corpus
-	cd build-fuzz && ASAN_OPTIONS=detect_leaks=0 tests/fuzz/rules_fuzzer -jobs=$(JOBS) \
-		-workers=$(JOBS) -max_total_time=$(FUZZ_SECONDS) corpus >/dev/null 2>&1; status=$$?; \
-		grep -h -E "DONE|rules invariant|ERROR|Test unit written" fuzz-*.log; exit $$status
+	cmake --build build-fuzz -j $(JOBS) --target rules_fuzzer records_fuzzer
+	set -e; for target in rules:corpus records:records_corpus; do \
+		name=$${target%%:*}; corpus=$${target#*:}; \
+		rm -rf build-fuzz/$$name-corpus build-fuzz/fuzz-*.log; \
+		cp -r tests/fuzz/$$corpus build-fuzz/$$name-corpus; \
+		(cd build-fuzz && ASAN_OPTIONS=detect_leaks=0 tests/fuzz/$${name}_fuzzer -jobs=$(JOBS) \
+			-workers=$(JOBS) -max_total_time=$(FUZZ_SECONDS) $$name-corpus >/dev/null 2>&1) \
+			&& status=0 || status=$$?; echo "== $${name}_fuzzer"; \
+		grep -h -E "DONE|invariant|broken|ERROR|Test unit written" build-fuzz/fuzz-*.log; \
+		[ $$status -eq 0 ] || exit $$status; \
+	done
 
 # The property test of the rules, playing many more games than make test does.
 soak: deps

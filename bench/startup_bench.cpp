@@ -4,11 +4,14 @@
 // bench's own (scripts/run-benchmarks.sh runs it through tests/private-x.sh): the program is
 // started, its window found when it is mapped and its presented picture read back through shared
 // memory until the text display's "NEXT" shows. Also the time until the window is mapped at all.
-// Each iteration starts one process and closes its window afterwards. The polling shares the two
+// Each iteration starts one process and closes its window afterwards. The first game frame is
+// timed with an empty data folder and again with a full ranking of ten games to read. The polling shares the two
 // cores and the X server with the program, so it pauses between looks: the figures are upper
 // bounds, by up to that pause.
 #include <benchmark/benchmark.h>
 
+#include <fstream>
+#include <optional>
 #include <thread>
 
 #include "observe.h"
@@ -52,15 +55,50 @@ void MeasureStartUntil(benchmark::State& state, Milestone milestone) {
     }
 }
 
+// A data folder of the bench's own with a ranking of ten games, for as long as it lives.
+class FullRanking {
+  public:
+    FullRanking() : before_(std::getenv("VELMORA_DATA_DIR")) {
+        std::string text = "velmora ranking 1\n";
+        for (int i = 0; i < 10; ++i) {
+            text += "game S" + std::to_string(9 - i) + " " + std::to_string(126000 - i * 1000) +
+                    " 999 37500 2026-12-08T04:41:01Z replay-20261208-044101-0000000" +
+                    std::to_string(i) + ".txt\n";
+        }
+        std::ofstream(folder_.file("ranking.txt")) << text << "last replay-x.txt\n";
+        setenv("VELMORA_DATA_DIR", folder_.file("").c_str(), 1);
+    }
+    ~FullRanking() {
+        if (before_.has_value()) {
+            setenv("VELMORA_DATA_DIR", before_->c_str(), 1);
+        } else {
+            unsetenv("VELMORA_DATA_DIR");
+        }
+    }
+
+  private:
+    TemporaryFolder folder_;
+    std::optional<std::string> before_;
+};
+
 void BM_StartToWindowMapped(benchmark::State& state) {
     MeasureStartUntil(state, Milestone::WindowMapped);
 }
 void BM_StartToFirstGameFrame(benchmark::State& state) {
     MeasureStartUntil(state, Milestone::FirstGameFrame);
 }
+void BM_StartToFirstGameFrameFullRanking(benchmark::State& state) {
+    const FullRanking ranking;
+    MeasureStartUntil(state, Milestone::FirstGameFrame);
+}
 } // namespace
 
 BENCHMARK(BM_StartToWindowMapped)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StartToFirstGameFrame)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+BENCHMARK(BM_StartToFirstGameFrameFullRanking)
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

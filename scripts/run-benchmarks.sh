@@ -35,14 +35,16 @@ play_bench() {
   return "$status"
 }
 
-# A row from a Google Benchmark CSV: the median of the repetitions of the benchmark whose name
-# begins with the prefix and the slowest repetition, in the column and unit asked for.
+# A row from a Google Benchmark CSV: the median of the repetitions of the benchmark of the name
+# (whatever its arguments after a slash) and the slowest repetition, in the column and unit asked
+# for.
 google_row() {
-  local file=$1 prefix=$2 column=$3 scale=$4 unit=$5 decimals=$6 what=$7 target=$8 command=$9
+  local file=$1 name=$2 column=$3 scale=$4 unit=$5 decimals=$6 what=$7 target=$8 command=$9
   [ -f "$file" ] || return 0
-  awk -F, -v prefix="\"$prefix" -v column="$column" -v scale="$scale" -v unit="$unit" \
+  awk -F, -v name="$name" -v column="$column" -v scale="$scale" -v unit="$unit" \
       -v decimals="$decimals" -v what="$what" -v target="$target" -v command="$command" '
-    index($1, prefix) == 1 {
+    { base = $1; gsub(/"/, "", base); sub(/_(mean|median|stddev|cv)$/, "", base); sub(/\/.*/, "", base) }
+    base == name {
       value = $column * scale
       if ($1 ~ /_median"$/) { median = value }
       else if ($1 !~ /_(mean|stddev|cv)"$/ && (worst == "" || value > worst)) { worst = value }
@@ -55,7 +57,7 @@ google_row() {
 }
 
 failed=()
-for name in tick_bench render_bench startup_bench; do
+for name in tick_bench records_bench render_bench startup_bench; do
   if [ -x "$bench_dir/$name" ]; then google_bench "$name" || failed+=("$name"); fi
 done
 for name in cpu_bench pacing_bench latency_bench audio_bench; do
@@ -79,6 +81,9 @@ echo "|---|---|---|---|---|"
 google_row "$results/tick_bench.csv" ActiveFrame 4 1 ns 0 \
   "one tick and its two record copies, ACTIVE frame (CPU time)" "< 0.2 µs" \
   "$bench_dir/tick_bench --benchmark_filter=ActiveFrame"
+google_row "$results/tick_bench.csv" ActiveFrameRecorded 4 1 ns 0 \
+  "the same with its controls recorded, a new run every tick (CPU time)" "≤ 1.1 × the row above" \
+  "$bench_dir/tick_bench --benchmark_filter=ActiveFrame"
 google_row "$results/tick_bench.csv" "$slowest" 4 1 ns 0 \
   "the same, slowest frame: $slowest_what" "< 1 µs" \
   "$bench_dir/tick_bench --benchmark_filter=$slowest"
@@ -88,6 +93,15 @@ google_row "$results/render_bench.csv" BM_RenderBusyFrame 3 1 ms 2 \
 google_row "$results/startup_bench.csv" BM_StartToFirstGameFrame 3 1 ms 0 \
   "start-up: process start to the first presented game frame" "< 300 ms" \
   "$bench_dir/startup_bench --benchmark_filter=FirstGameFrame"
+google_row "$results/startup_bench.csv" BM_StartToFirstGameFrameFullRanking 3 1 ms 0 \
+  "the same with a ranking of ten games to read" "within noise of the row above" \
+  "$bench_dir/startup_bench --benchmark_filter=FirstGameFrame"
+google_row "$results/records_bench.csv" VerifyInProcess 4 1 ms 2 \
+  "--verify of a ten-minute game (37,953 ticks): the replay read and played (CPU time)" "< 50 ms" \
+  "$bench_dir/records_bench --benchmark_filter=VerifyInProcess"
+google_row "$results/records_bench.csv" VerifyTheProgram 3 1 ms 1 \
+  "velmora --verify of that game, process start to end (real time)" "< 50 ms" \
+  "$bench_dir/records_bench --benchmark_filter=VerifyTheProgram"
 for name in cpu_bench pacing_bench latency_bench audio_bench; do
   [ -f "$results/$name.txt" ] || continue
   awk -F'\t' -v command="$bench_dir/$name" '$1 == "result" {

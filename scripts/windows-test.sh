@@ -22,9 +22,13 @@ fi
 # Double-clicked, the program starts in its own folder. Debian's wine command would warn on
 # standard error that the 32-bit Wine is missing, which a 64-bit program does not need: the
 # 64-bit loader is started as that command starts it.
-printf '#!/bin/sh\ncd "$(dirname "$0")" && exec %s velmora.exe\n' /usr/lib/wine/wine64 >"$folder/play"
+printf '#!/bin/sh\ncd "$(dirname "$0")" && exec %s velmora.exe "$@"\n' /usr/lib/wine/wine64 >"$folder/play"
 chmod +x "$folder/play"
-# Wine's server goes on for a moment after the program ends; the X server must outlast it.
+# The program keeps its games where Windows keeps a user's data, %APPDATA%, which lies under the
+# prefix: the play-through to the end finds them there, with no VELMORA_DATA_DIR to point
+# elsewhere. Wine's server goes on for a moment after the program ends; the X server must
+# outlast it.
+export VELMORA_PLAY_DATA="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/velmora"
 VELMORA_PLAY=$folder/play tests/private-x.sh sh -c \
-  '"$0" --gtest_filter=Program.PlaysThroughInstalled; status=$?; wineserver --wait; exit $status' \
-  "$e2e_tests"
+  'unset VELMORA_DATA_DIR; "$0" --gtest_filter=Program.PlaysThroughInstalled:Program.Keeps*; \
+   status=$?; wineserver --wait; exit $status' "$e2e_tests"

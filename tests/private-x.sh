@@ -3,6 +3,8 @@
 # reach it. The server picks a free display and names it on the pipe once it accepts clients.
 set -eu
 dir=$(mktemp -d)
+# Programs under test keep their games in a folder of the run's own, never in the user's.
+export VELMORA_DATA_DIR="${VELMORA_DATA_DIR:-$dir/data}"
 mkfifo "$dir/display"
 Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 1280x1024x24 3>"$dir/display" 2>"$dir/log" &
 trap 'kill $! 2>/dev/null; rm -rf "$dir"' EXIT

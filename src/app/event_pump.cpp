@@ -3,6 +3,7 @@
 #include "camera.h"
 #include "controllers.h"
 #include "logic_timer.h"
+#include "menu_keys.h"
 #include "renderer.h"
 #include "sound_device.h"
 
@@ -56,6 +57,7 @@ void PumpEvents() {
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
         HandleSoundEvent(event);
+        HandleMenuEvent(event);
         switch (event.type) {
         case SDL_QUIT:
             Running = false;

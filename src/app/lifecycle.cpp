@@ -11,6 +11,7 @@
 #include "event_pump.h"
 #include "frame_pacing.h"
 #include "logic_timer.h"
+#include "records_keeper.h"
 #include "renderer.h"
 #include "snapshot.h"
 #include "tick_schedule.h"
@@ -135,6 +136,8 @@ void RunMainLoop() {
     bool stoodStill = false; // a look since the last picture found the picture standing still
     while (Running) {
         PumpEvents();
+        // A game kept changes the ranking beside the well, which no tick shows.
+        PictureWanted = KeepFinishedGame() || PictureWanted;
         if (Now() < deadline) {
             WaitUntil(deadline);
             continue;

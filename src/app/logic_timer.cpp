@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "cue_ring.h"
+#include "live_recording.h"
 #include "snapshot.h"
 #include "tick_schedule.h"
 
@@ -19,12 +20,14 @@ GameState PreviousFrame;
 } // namespace
 
 void StepLiveGame() {
+    StartRequestedGame(LiveGame);
     // Relaxed is enough: the mask is the whole message, nothing else is handed over with it.
-    const InputBits controls = HeldControls.load(std::memory_order_relaxed);
+    const InputBits controls = ControlsForTick(HeldControls.load(std::memory_order_relaxed));
     const GameState frame = LiveGame.tick(controls);
     RaiseCues(PreviousFrame, frame);
     PreviousFrame = frame;
     PublishSnapshot(frame);
+    HandOverEndedGame(LiveGame);
 }
 
 Uint32 LogicTick(Uint32 /*interval*/, void* /*userData*/) {

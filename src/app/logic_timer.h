@@ -9,16 +9,18 @@
 
 #include "game_state.h"
 
-// The one game of the run, built as a new game during static initialisation. After start-up
-// only the timer thread touches it.
+// The live game, built as a new game during static initialisation and again on the timer
+// thread whenever the main thread asks for one. After start-up only the timer thread touches it.
 extern GameState LiveGame;
 // The controls held at the moment: written by the event pump, read once per tick.
 extern std::atomic<std::uint32_t> HeldControls;
 // Set by StartLogicTimer; removed at shutdown.
 extern SDL_TimerID LogicTimer;
 
-// One simulation frame: reads the held controls once, ticks the live game and publishes the
-// result. The timer thread's whole work apart from keeping the pace.
+// One simulation frame: builds the new game that the main thread asked for, if any, reads the
+// held controls once (or the replay's), ticks the live game, publishes the result, and hands a
+// game that has just ended to the main thread. The timer thread's whole work apart from keeping
+// the pace.
 void StepLiveGame();
 
 // The timer callback: one StepLiveGame, then the delay to the next 16 ms deadline.

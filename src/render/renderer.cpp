@@ -7,6 +7,7 @@
 
 #include "camera.h"
 #include "logic_timer.h"
+#include "ranking_panel.h"
 #include "shader_program.h"
 #include "snapshot.h"
 #include "text_display.h"
@@ -180,6 +181,7 @@ void RenderFrame() {
         return;
     }
     DrawTextDisplay(Frame);
+    DrawRankingPanel(Frame);
     BindTexturedGeometry(CubeVertexArray, CubeBuffer);
     DrawNextPiece(Frame);
     DrawActivePiece(Frame);

@@ -13,8 +13,8 @@ void CreateRenderObjects();
 // Deletes the programs, textures, vertex arrays and buffers, in that order.
 void DestroyRenderObjects();
 
-// Clears, and when a frame has been published draws it: the text display, the next piece, the
-// active piece, the board and the well frame. Does nothing while the window is too large for
+// Clears, and when a frame has been published draws it: the text display, the ranking panel
+// (before and after a game), the next piece, the active piece, the board and the well frame. Does nothing while the window is too large for
 // the GL (WindowDrawable).
 void RenderFrame();
 

@@ -6,11 +6,7 @@
 #include <cstdint>
 
 #include "game_state.h"
-
-inline constexpr std::array<const char*, 19> GradeNames = {
-    " 9", " 8", " 7", " 6", " 5", " 4", " 3", " 2", " 1", "S1",
-    "S2", "S3", "S4", "S5", "S6", "S7", "S8", "S9", "ZN",
-};
+#include "grade_names.h"
 
 inline constexpr std::array<const char*, 7> PhaseNames = {
     "NONE", "READYGO", "ACTIVE", "LOCKFLASH", "LINECLEAR", "ARE", "GAMEOVER",

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 #include <vector>
 
+#include "live_recording.h"
 #include "logic_timer.h"
 #include "snapshot.h"
 
@@ -44,4 +46,51 @@ TEST(HandOver, TheMainThreadSeesOnlyWholeTicksInOrderAndTheLastOne) {
     }
     timer.join();
     EXPECT_EQ(newest, Ticks - 1);
+}
+
+// Spins until the condition holds, for a minute at most: a fault that never lets it hold fails
+// the test instead of hanging it.
+template <class Condition>
+static bool Eventually(Condition condition) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    bool held = false;
+    while (!(held = condition()) && std::chrono::steady_clock::now() < end) {
+    }
+    return held;
+}
+
+// The main thread asks for new games while the timer thread ticks as fast as it can with S held;
+// each game comes back at its end, once, recorded whole: played back from its seed it reaches
+// the result the timer thread saw, and it was recorded from its first tick on.
+TEST(HandOver, ANewGameAskedForIsBuiltOnTheTimerThreadAndComesBackRecordedWhole) {
+    std::atomic<bool> stop{false};
+    std::thread timer([&] {
+        while (!stop) {
+            HeldControls = Down;
+            StepLiveGame();
+        }
+    });
+    FinishedGame finished;
+    for (unsigned seed : {11u, 12u, 13u}) {
+        if (!Eventually([&] { return RequestNewGame(seed); }) ||
+            !Eventually([&] { return TakeFinishedGame(finished); })) {
+            ADD_FAILURE() << "seed " << seed << " was not asked for or never came back";
+            break;
+        }
+        // A game that had ended before the new one was built is handed over no more.
+        if (finished.seed != seed) {
+            ADD_FAILURE() << "seed " << finished.seed << " for " << seed;
+            break;
+        }
+        const Replay replay{seed, "", "", finished.result, finished.runs};
+        const GameState end = PlayThrough(replay);
+        EXPECT_EQ(ResultOf(end), finished.result);
+        EXPECT_EQ(end.phase, GAMEOVER);
+        EXPECT_EQ(end.prevPhase, ARE) << "the tick that ended the game is the last recorded";
+    }
+    stop = true;
+    timer.join();
+    EXPECT_FALSE(TakeFinishedGame(finished)) << "each game once";
+    EXPECT_TRUE(RequestNewGame(99));
+    EXPECT_FALSE(RequestNewGame(98)) << "one request at a time";
 }

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 #include "x_play.h"
 
@@ -118,5 +119,144 @@ TEST(Program, PlaysOnWithBrokenShaderFilesWithoutTheWellFrame) {
                 "\nFragment Shader compilation failed...\nLink failed...\n",
                 "mine");
     unsetenv("SDL_VIDEO_X11_WMCLASS");
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
     std::filesystem::remove_all(folder);
+}
+
+static std::string FileText(const std::filesystem::path& path) {
+    std::ifstream file(path);
+    return {std::istreambuf_iterator<char>(file), {}};
+}
+
+// The data folder of a game that the test starts: the temporary folder given, made empty, which
+// the program is told through VELMORA_DATA_DIR; under Wine (VELMORA_PLAY) the one that Windows
+// gives the user, under the Wine prefix, which VELMORA_PLAY_DATA names.
+static std::filesystem::path DataFolder(const std::string& name) {
+    const char* windows = std::getenv("VELMORA_PLAY_DATA");
+    const std::filesystem::path folder = windows ? windows : testing::TempDir() + name;
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    if (!windows) {
+        setenv("VELMORA_DATA_DIR", folder.c_str(), 1);
+    }
+    return folder;
+}
+
+// S held from READYGO until the game is over, the display showing its end; what it shows then:
+// grade, points, level and frames as the ranking writes them.
+static std::string PlayToTheEnd(XPlay& game) {
+    EXPECT_TRUE(game.waitFor([](auto& p) { return InPhase(p, "READYGO"); }, 30s));
+    game.key("s", true);
+    EXPECT_TRUE(game.waitFor([](auto& p) { return InPhase(p, "GAMEOVER"); }, 90s));
+    game.key("s", false);
+    std::string grade = ReadText(game.last, -10, 10, 2);
+    grade.erase(0, grade.front() == ' ');
+    return grade + " " + std::to_string(std::atol(ReadText(game.last, -15, 7, 7).c_str())) + " " +
+           std::to_string(std::atol(ReadText(game.last, -15, 4, 7).c_str())) + " " +
+           std::to_string(ReadFrames(game.last));
+}
+
+// A game played to its end enters the ranking of four games read at start-up, first and marked
+// (they scored as little in more frames), as its last game: the replay of the last game before,
+// unranked, is removed, the ranked ones stay, and the game's replay --verify plays to the same
+// result. Enter plays again, marking no game. --replay 1 plays the game back to the same end
+// while D is held, and Enter then plays a game of one's own.
+TEST(Program, KeepsEveryGameInTheRankingAndPlaysAgainAtEnter) {
+    const char* other = std::getenv("VELMORA_PLAY");
+    const std::string command = other ? other : VELMORA_INSTALLED;
+    const std::filesystem::path data = DataFolder("velmora-kept");
+    std::string four;
+    for (int i = 1; i <= 4; ++i) {
+        const std::string file = "replay-" + std::to_string(i) + ".txt";
+        four += "game 9 0 0 " + std::to_string(99990 + i) + " 2026-12-08T04:41:01Z " + file + "\n";
+        std::ofstream(data / file) << "kept";
+    }
+    std::ofstream(data / "replay-old.txt") << "dropped";
+    std::ofstream(data / "ranking.txt") << "velmora ranking 1\n" << four << "last replay-old.txt\n";
+    XPlay game(command, testing::TempDir());
+    const std::string result = PlayToTheEnd(game);
+    EXPECT_EQ(ReadText(game.last, 7, 9, 4), "BEST");
+    EXPECT_TRUE(game.waitFor([](auto& p) { return ReadText(p, 7, 8, 3, 0.5f) == "> 9"; }, 10s));
+    EXPECT_EQ(ReadText(game.last, 7, 7, 24, 0.5f), "  9       0   0 26:39.85"); // 99991 frames
+    game.key("Return", true);
+    game.key("Return", false);
+    EXPECT_TRUE(game.waitFor([](auto& p) { return InPhase(p, "READYGO"); }, 10s));
+    EXPECT_EQ(ReadText(game.last, 7, 8, 3, 0.5f), "  9");
+    game.close();
+    EXPECT_EQ(game.ended(other ? 5s : 1s), 0);
+
+    EXPECT_EQ(game.output(".err"), "");
+    std::istringstream ranking(FileText(data / "ranking.txt"));
+    std::string heading, entry[7], rest;
+    std::getline(ranking, heading);
+    for (auto& word : entry) {
+        ranking >> word;
+    }
+    std::getline(ranking.ignore(), rest, '\0');
+    EXPECT_EQ(heading, "velmora ranking 1");
+    EXPECT_EQ(rest, four + "last " + entry[6] + "\n") << "the games below it as they were";
+    EXPECT_EQ(entry[0] + " " + entry[1] + " " + entry[2] + " " + entry[3] + " " + entry[4],
+              "game " + result);
+    EXPECT_FALSE(std::filesystem::exists(data / "replay-old.txt"));
+    EXPECT_EQ(FileText(data / "replay-4.txt"), "kept");
+    const std::string replay = (data / entry[6]).string();
+    const std::string said = game.outputs + ".verify";
+    const std::string verify =
+        "cd " + testing::TempDir() + " && " + command + " --verify " + replay + " >" + said;
+    EXPECT_EQ(WEXITSTATUS(std::system(verify.c_str())), 0);
+    EXPECT_NE(FileText(said).find(": matches: "), std::string::npos) << FileText(said);
+    std::remove(said.c_str());
+
+    XPlay again(command, testing::TempDir(), "--replay 1");
+    EXPECT_TRUE(again.waitFor([](auto& p) { return InPhase(p, "READYGO"); }, 30s));
+    again.key("d", true);
+    EXPECT_EQ(PlayToTheEnd(again), result) << "played back";
+    again.key("d", false);
+    again.key("KP_Enter", true);
+    again.key("KP_Enter", false);
+    EXPECT_TRUE(again.waitFor([](auto& p) { return InPhase(p, "READYGO"); }, 10s));
+    again.close();
+    EXPECT_EQ(again.ended(other ? 5s : 1s), 0);
+}
+
+// A ranking that cannot be read is kept beside as ranking.txt.bad, with one line on standard
+// error, and an empty one shows.
+TEST(Program, KeepsABrokenRankingBesideAndStartsAFreshOne) {
+    const char* other = std::getenv("VELMORA_PLAY");
+    const std::filesystem::path data = DataFolder("velmora-broken");
+    std::ofstream(data / "ranking.txt") << "velmora ranking 1\ngame S1\n";
+    XPlay game(other ? other : VELMORA_INSTALLED, testing::TempDir());
+    EXPECT_TRUE(game.waitFor([](auto& p) { return InPhase(p, "READYGO"); }, 30s));
+    EXPECT_EQ(ReadText(game.last, 7, 9, 4) + ReadText(game.last, 7, 8, 24, 0.5f),
+              "BEST" + std::string(24, ' '));
+    game.close();
+    EXPECT_EQ(game.ended(other ? 5s : 1s), 0);
+    const std::string err = game.output(".err");
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_NE(err.find("ranking.txt: line 2: expected \"game\""), std::string::npos) << err;
+    EXPECT_NE(err.find("ranking.txt.bad, a fresh ranking starts"), std::string::npos) << err;
+    EXPECT_EQ(FileText(data / "ranking.txt.bad"), "velmora ranking 1\ngame S1\n");
+}
+
+// A data folder that cannot be written: one line, and the game goes on to its end, shown first
+// and marked in the ranking of the run, and to the next.
+TEST(Program, PlaysOnWhereNothingCanBeKept) {
+    if (std::getenv("VELMORA_PLAY")) {
+        GTEST_SKIP() << "the Linux build's data folder";
+    }
+    const std::string data = std::getenv("VELMORA_DATA_DIR");
+    setenv("VELMORA_DATA_DIR", "/proc/self", 1); // a folder that not even root may write in
+    XPlay game(VELMORA_INSTALLED, testing::TempDir());
+    PlayToTheEnd(game);
+    EXPECT_TRUE(game.waitFor([](auto& p) { return ReadText(p, 7, 8, 1, 0.5f) == ">"; }, 10s))
+        << "shown for this run";
+    game.key("KP_Enter", true);
+    game.key("KP_Enter", false);
+    EXPECT_TRUE(game.waitFor([](auto& p) { return InPhase(p, "READYGO"); }, 10s));
+    game.close();
+    EXPECT_EQ(game.ended(1s), 0);
+    EXPECT_EQ(
+        game.output(".err"),
+        "velmora: /proc/self/ranking.lock: No such file or directory: no game will be kept\n");
+    setenv("VELMORA_DATA_DIR", data.c_str(), 1);
 }

@@ -12,6 +12,7 @@
 #include "camera.h"
 #include "lifecycle.h"
 #include "logic_timer.h"
+#include "ranking_panel.h"
 #include "renderer.h"
 #include "screen.h"
 #include "snapshot.h"
@@ -104,6 +105,38 @@ TEST(Picture, TransparentGlyphTexelsShowWhatIsBehindThem) {
     // transparent edge columns.
     DrawText(" \x01\x7f", -5, 10, 0.5f, 1);
     EXPECT_EQ(ReadCells(ReadBack(), -5, 10, 3, 1), "OOO\n");
+}
+
+TEST(Picture, TheBestPanelShowsTheFirstFiveGamesInReadyGoAndAtGameOverOnly) {
+    const std::string date = "2026-12-08T04:41:01Z";
+    ShownRanking = {{{{18, 1260000, 999, 37500}, date, "a"},
+                     {{9, 30500, 312, 3750}, date, "b"},
+                     {{8, 22000, 300, 3749}, date, "c"},
+                     {{1, 800, 12, 1}, date, "d"},
+                     {{0, 0, 0, 0}, date, "e"},
+                     {{0, 0, 0, 0}, date, "f"}},
+                    1};
+    // The times: 37500 frames of 16 ms are ten minutes, 3750 one; 3749 are 59.984 s.
+    const char* lines[] = {" ZN 1260000 999 10:00.00", ">S1   30500 312 1:00.00",
+                           "  1   22000 300 0:59.98",  "  8     800  12 0:00.01",
+                           "  9       0   0 0:00.00",  ""};
+    // In the 4:3 window and a wider one alike.
+    const std::tuple<Phase, int, bool> scenes[] = {{READYGO, 720, true},    {GAMEOVER, 720, true},
+                                                   {GAMEOVER, 540, true},   {ACTIVE, 720, false},
+                                                   {LOCKFLASH, 720, false}, {LINECLEAR, 720, false},
+                                                   {ARE, 720, false}};
+    for (const auto& [phase, height, shown] : scenes) {
+        const Picture picture = Draw({}, phase, {}, height);
+        SCOPED_TRACE(PhaseName(phase) + std::string(" at 960x") + std::to_string(height));
+        EXPECT_EQ(ReadText(picture, 7, 9, 4), shown ? "BEST" : "    ");
+        for (int i = 0; i < 6; ++i) {
+            const std::string want = shown ? lines[i] : "";
+            EXPECT_EQ(ReadText(picture, 7, 8.0f - i, 24, 0.5f),
+                      want + std::string(24 - want.size(), ' '))
+                << "game " << i + 1;
+        }
+    }
+    ShownRanking = {};
 }
 
 // One window and GL context for all the tests, opened the program's way, which says why it

@@ -65,16 +65,16 @@ inline std::string ReadCells(const Picture& picture, float x, float y, int colum
     return cells;
 }
 
-// `length` glyphs from the lower-left corner of the first at (x, y, 0), every texel matched with
-// the sheet's: its colour where the sheet is opaque, black where it is transparent. A glyph that
-// matches no cell of the sheet but for one texel reads as '?'.
-inline std::string ReadText(const Picture& picture, float x, float y, int length) {
+// `length` glyphs of side `scale` from the lower-left corner of the first at (x, y, 0), every
+// texel matched with the sheet's: its colour where the sheet is opaque, black where it is
+// transparent. A glyph that matches no cell of the sheet but for one texel reads as '?'.
+inline std::string ReadText(const Picture& picture, float x, float y, int length, float scale = 1) {
     std::string text;
     for (int glyph = 0; glyph < length; ++glyph) {
         std::array<int, GlyphCount> misses{};
         for (int texel = 0; texel < 64; ++texel) {
-            const Rgb seen =
-                picture.at({x + glyph + (texel % 8 + 0.5f) / 8, y + (texel / 8 + 0.5f) / 8, 0});
+            const Rgb seen = picture.at({x + (glyph + (texel % 8 + 0.5f) / 8) * scale,
+                                         y + (texel / 8 + 0.5f) / 8 * scale, 0});
             for (int cell = 0; cell < GlyphCount; ++cell) {
                 const auto* t = &GlyphSheet.pixels[(texel / 8 * 512 + cell * 8 + texel % 8) * 4];
                 misses[cell] += !Near(seen, Rgb(t[0], t[1], t[2]) * (t[3] / 255));

@@ -30,12 +30,14 @@ struct XPlay {
     Window window = 0; // once the program has shown it
     Picture last;
 
-    // Starts the command in the folder. It takes the shell's place, and dies with the thread that
-    // waits for it.
-    XPlay(const std::string& command, const std::string& folder) {
+    // Starts the command in the folder, with the arguments if any. It takes the shell's place,
+    // and dies with the thread that waits for it.
+    XPlay(const std::string& command, const std::string& folder,
+          const std::string& arguments = "") {
         XSelectInput(x, DefaultRootWindow(x), SubstructureNotifyMask); // to hear of the window
         const std::string line = "cd '" + folder + "' && exec setpriv --pdeathsig KILL '" +
-                                 command + "' >" + outputs + ".out 2>" + outputs + ".err";
+                                 command + "' " + arguments + " >" + outputs + ".out 2>" + outputs +
+                                 ".err";
         end = std::async(std::launch::async, [line] { return std::system(line.c_str()); });
     }
     ~XPlay() {

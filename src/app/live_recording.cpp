@@ -1,0 +1,131 @@
+#include "live_recording.h"
+
+#include <SDL.h>
+
+#include <atomic>
+#include <ctime>
+
+namespace {
+// Runs reserved for a game: more than a ten-minute game of a player who changes the controls
+// every third tick, so that a tick normally never allocates.
+constexpr std::size_t ReservedRuns = 1 << 14;
+
+enum Request : int { NoRequest, NewGame, PlayReplay };
+
+// The request: the main thread fills in the seed or the replay while `Asked` is NoRequest, then
+// publishes it with release. The timer thread reads them after its acquire and only then stores
+// NoRequest, with release: the main thread, seeing NoRequest with acquire, may write again.
+std::atomic<int> Asked{NoRequest};
+unsigned int AskedSeed = 0;
+const Replay* AskedReplay = nullptr;
+
+// The hand-over of a finished game: the timer thread fills `Finished` while `FinishedReady` is
+// false, then raises it with release; the main thread copies it after its acquire and then
+// lowers it with release. Each side touches `Finished` only in its turn.
+std::atomic<bool> FinishedReady{false};
+FinishedGame Finished = [] {
+    FinishedGame game;
+    game.runs.reserve(ReservedRuns);
+    return game;
+}();
+
+// The timer thread's own.
+struct Recorder {
+    bool recording = false; // a game of the player's is being recorded
+    bool ended = false;     // it has ended, and waits to be handed over
+    unsigned int seed = 0;
+    std::uint32_t ticks = 0;
+    std::vector<ControlRun> runs;
+    const Replay* playing = nullptr;
+    ReplayCursor cursor;
+};
+Recorder Timer = [] {
+    Recorder recorder;
+    recorder.runs.reserve(ReservedRuns);
+    return recorder;
+}();
+} // namespace
+
+unsigned int FreshSeed() {
+    const auto counter = static_cast<unsigned int>(SDL_GetPerformanceCounter());
+    return static_cast<unsigned int>(std::time(nullptr)) ^ (counter * 2654435761u);
+}
+
+bool RequestNewGame(unsigned int seed) {
+    if (Asked.load(std::memory_order_acquire) != NoRequest) {
+        return false;
+    }
+    AskedSeed = seed;
+    Asked.store(NewGame, std::memory_order_release);
+    return true;
+}
+
+bool RequestReplay(const Replay& replay) {
+    if (Asked.load(std::memory_order_acquire) != NoRequest) {
+        return false;
+    }
+    AskedReplay = &replay;
+    Asked.store(PlayReplay, std::memory_order_release);
+    return true;
+}
+
+void StartRequestedGame(GameState& live) {
+    const int asked = Asked.load(std::memory_order_acquire);
+    if (asked == NoRequest) {
+        return;
+    }
+    Timer.playing = asked == PlayReplay ? AskedReplay : nullptr;
+    Timer.seed = Timer.playing ? Timer.playing->seed : AskedSeed;
+    Asked.store(NoRequest, std::memory_order_release);
+    // Seeded here, on the thread that deals: some C libraries keep rand's state per thread.
+    live = GameState::newGame(Timer.seed);
+    Timer.cursor = {};
+    Timer.recording = Timer.playing == nullptr;
+    Timer.ended = false;
+    Timer.ticks = 0;
+    Timer.runs.clear();
+}
+
+InputBits ControlsForTick(InputBits held) {
+    InputBits controls = held;
+    if (Timer.playing != nullptr) {
+        // Once the replay's controls are spent, nothing is held.
+        if (!NextControls(Timer.playing->runs, Timer.cursor, controls)) {
+            controls = 0;
+        }
+    } else if (Timer.recording && !Timer.ended) {
+        // A game longer than any replay may be is played on but not kept.
+        if (++Timer.ticks > MaxReplayTicks) {
+            Timer.recording = false;
+        } else {
+            RecordControls(Timer.runs, controls);
+        }
+    }
+    return controls;
+}
+
+void HandOverEndedGame(const GameState& live) {
+    if (!Timer.recording || live.phase != GAMEOVER) {
+        return;
+    }
+    Timer.ended = true;
+    if (FinishedReady.load(std::memory_order_acquire)) {
+        return;
+    }
+    Finished.seed = Timer.seed;
+    Finished.result = ResultOf(live);
+    Finished.runs.swap(Timer.runs); // both reserved: no allocation on either side
+    Timer.recording = false;
+    FinishedReady.store(true, std::memory_order_release);
+}
+
+bool TakeFinishedGame(FinishedGame& into) {
+    if (!FinishedReady.load(std::memory_order_acquire)) {
+        return false;
+    }
+    into.seed = Finished.seed;
+    into.result = Finished.result;
+    into.runs = Finished.runs;
+    FinishedReady.store(false, std::memory_order_release);
+    return true;
+}

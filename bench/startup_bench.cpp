@@ -5,9 +5,9 @@
 // started, its window found when it is mapped and its presented picture read back through shared
 // memory until the text display's "NEXT" shows. Also the time until the window is mapped at all.
 // Each iteration starts one process and closes its window afterwards. The first game frame is
-// timed with an empty data folder and again with a full ranking of ten games to read. The polling shares the two
-// cores and the X server with the program, so it pauses between looks: the figures are upper
-// bounds, by up to that pause.
+// timed with an empty data folder and again with a full ranking of ten games to read. The polling
+// shares the two cores and the X server with the program, so it pauses between looks: the figures
+// are upper bounds, by up to that pause.
 #include <benchmark/benchmark.h>
 
 #include <fstream>

@@ -14,8 +14,8 @@ void CreateRenderObjects();
 void DestroyRenderObjects();
 
 // Clears, and when a frame has been published draws it: the text display, the ranking panel
-// (before and after a game), the next piece, the active piece, the board and the well frame. Does nothing while the window is too large for
-// the GL (WindowDrawable).
+// (before and after a game), the next piece, the active piece, the board and the well frame. Does
+// nothing while the window is too large for the GL (WindowDrawable).
 void RenderFrame();
 
 // The snapshot that the last RenderFrame drew; a default record until it drew a published one.

@@ -7,7 +7,7 @@
 #include "snapshot.h"
 #include "tick_schedule.h"
 
-GameState LiveGame = GameState::newGame();
+GameState LiveGame;
 std::atomic<std::uint32_t> HeldControls{0};
 SDL_TimerID LogicTimer = 0;
 

@@ -9,8 +9,8 @@
 
 #include "game_state.h"
 
-// The live game, built as a new game during static initialisation and again on the timer
-// thread whenever the main thread asks for one. After start-up only the timer thread touches it.
+// The live game: a blank record until the first tick builds the game that the main thread asked
+// for at start-up, and built again whenever it asks. Only the timer thread touches it.
 extern GameState LiveGame;
 // The controls held at the moment: written by the event pump, read once per tick.
 extern std::atomic<std::uint32_t> HeldControls;

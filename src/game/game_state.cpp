@@ -2,15 +2,10 @@
 #include "game_state.h"
 
 #include <cstdlib>
-#include <ctime>
 
 #include "phase_steps.h"
 
 GameState::GameState() : clearedRows(ListLength, NoClearedRow), pieceHistory(ListLength, PieceZ) {}
-
-GameState GameState::newGame() {
-    return newGame(static_cast<unsigned int>(std::time(nullptr)));
-}
 
 GameState GameState::newGame(unsigned int seed) {
     GameState game;

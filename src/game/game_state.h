@@ -112,9 +112,7 @@ struct GameState {
     GameState& operator=(const GameState&) = default;
     ~GameState() = default;
 
-    // A new game seeded from the calendar clock, as the program starts one.
-    static GameState newGame();
-    // The same with a chosen seed for the C library's generator, for repeatable games.
+    // A new game, its pieces dealt by the C library's generator from the seed.
     static GameState newGame(unsigned int seed);
 
     // Advances the game by one simulation frame under the held controls and returns a copy of

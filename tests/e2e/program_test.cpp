@@ -19,11 +19,26 @@ static bool Falling(const Picture& picture, const std::string& preview, int colu
     return false;
 }
 
+// S held until the game is over, the display showing its end; what it shows then:
+// grade, points, level and frames as the ranking writes them.
+static std::string PlayToTheEnd(XPlay& game) {
+    game.key("s", true);
+    EXPECT_TRUE(game.waitFor([](auto& p) { return InPhase(p, "GAMEOVER"); }, 90s));
+    game.key("s", false);
+    std::string grade = ReadText(game.last, -10, 10, 2);
+    grade.erase(0, grade.front() == ' ');
+    return grade + " " + std::to_string(std::atol(ReadText(game.last, -15, 7, 7).c_str())) + " " +
+           std::to_string(std::atol(ReadText(game.last, -15, 4, 7).c_str())) + " " +
+           std::to_string(ReadFrames(game.last));
+}
+
 // The start, a tap of D, a soft drop to the floor and the next piece, the close button; and what
 // the program says on its way, and the window's class and icon where a class is given. A key is
-// held until its effect shows: a loaded machine may read it late.
+// held until its effect shows: a loaded machine may read it late. Played on to the end, the game
+// is shown first and marked in the ranking of the run, and Enter plays again.
 static void PlayThrough(const std::string& command, const std::string& folder,
-                        const std::string& err, const std::string& windowClass) {
+                        const std::string& err, const std::string& windowClass,
+                        bool toTheEnd = false) {
     XPlay game(command, folder);
     ASSERT_TRUE(game.waitFor([](auto& p) { return InPhase(p, "READYGO"); }, 30s));
     char* title = nullptr;
@@ -83,6 +98,14 @@ static void PlayThrough(const std::string& command, const std::string& folder,
     game.key("s", false);
     EXPECT_TRUE(game.waitFor(
         [&](auto& p) { return InPhase(p, "ACTIVE") && Falling(p, second, 3, 8); }, 10s));
+    if (toTheEnd) {
+        PlayToTheEnd(game);
+        EXPECT_TRUE(game.waitFor([](auto& p) { return ReadText(p, 7, 8, 1, 0.5f) == ">"; }, 10s))
+            << "shown for this run";
+        game.key("KP_Enter", true);
+        game.key("KP_Enter", false);
+        EXPECT_TRUE(game.waitFor([](auto& p) { return InPhase(p, "READYGO"); }, 10s));
+    }
 
     game.close();
     // Wine, hiding the window, waits two seconds for a window manager that Xvfb does not have.
@@ -103,7 +126,8 @@ TEST(Program, PlaysThroughInstalled) {
                 other ? "" : "org.velmora.velmora");
 }
 
-TEST(Program, PlaysOnWithBrokenShaderFilesWithoutTheWellFrame) {
+// With a data folder that cannot be written as well: one line, and the game goes on to its end.
+TEST(Program, PlaysOnWithBrokenShaderFilesWithoutTheWellFrameAndWhereNothingCanBeKept) {
     const std::filesystem::path folder = testing::TempDir() + "velmora" + std::to_string(getpid());
     std::filesystem::create_directories(folder);
     for (const char* file : {"textured.vert", "textured.frag"}) {
@@ -113,11 +137,16 @@ TEST(Program, PlaysOnWithBrokenShaderFilesWithoutTheWellFrame) {
     std::ofstream(folder / "colored.vert") << "#version 999\n";
     setenv("SDL_VIDEO_X11_WMCLASS", "mine", 1); // a class of the user's own stays
     setenv("SDL_AUDIODRIVER", "nosuch", 1);     // and no sound
-    PlayThrough(VELMORA_PROGRAM, folder,
-                "Unable to open audio: Audio target 'nosuch' not available\n"
-                "\nVertex Shader compilation failed...\n"
-                "\nFragment Shader compilation failed...\nLink failed...\n",
-                "mine");
+    const std::string data = std::getenv("VELMORA_DATA_DIR");
+    setenv("VELMORA_DATA_DIR", "/proc/self", 1); // a folder that not even root may write in
+    PlayThrough(
+        VELMORA_PROGRAM, folder,
+        "Unable to open audio: Audio target 'nosuch' not available\n"
+        "velmora: /proc/self/ranking.lock: No such file or directory: no game will be kept\n"
+        "\nVertex Shader compilation failed...\n"
+        "\nFragment Shader compilation failed...\nLink failed...\n",
+        "mine", true);
+    setenv("VELMORA_DATA_DIR", data.c_str(), 1);
     unsetenv("SDL_VIDEO_X11_WMCLASS");
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     std::filesystem::remove_all(folder);
@@ -142,20 +171,6 @@ static std::filesystem::path DataFolder(const std::string& name) {
     return folder;
 }
 
-// S held from READYGO until the game is over, the display showing its end; what it shows then:
-// grade, points, level and frames as the ranking writes them.
-static std::string PlayToTheEnd(XPlay& game) {
-    EXPECT_TRUE(game.waitFor([](auto& p) { return InPhase(p, "READYGO"); }, 30s));
-    game.key("s", true);
-    EXPECT_TRUE(game.waitFor([](auto& p) { return InPhase(p, "GAMEOVER"); }, 90s));
-    game.key("s", false);
-    std::string grade = ReadText(game.last, -10, 10, 2);
-    grade.erase(0, grade.front() == ' ');
-    return grade + " " + std::to_string(std::atol(ReadText(game.last, -15, 7, 7).c_str())) + " " +
-           std::to_string(std::atol(ReadText(game.last, -15, 4, 7).c_str())) + " " +
-           std::to_string(ReadFrames(game.last));
-}
-
 // A game played to its end enters the ranking of four games read at start-up, first and marked
 // (they scored as little in more frames), as its last game: the replay of the last game before,
 // unranked, is removed, the ranked ones stay, and the game's replay --verify plays to the same
@@ -174,6 +189,7 @@ TEST(Program, KeepsEveryGameInTheRankingAndPlaysAgainAtEnter) {
     std::ofstream(data / "replay-old.txt") << "dropped";
     std::ofstream(data / "ranking.txt") << "velmora ranking 1\n" << four << "last replay-old.txt\n";
     XPlay game(command, testing::TempDir());
+    EXPECT_TRUE(game.waitFor([](auto& p) { return InPhase(p, "READYGO"); }, 30s));
     const std::string result = PlayToTheEnd(game);
     EXPECT_EQ(ReadText(game.last, 7, 9, 4), "BEST");
     EXPECT_TRUE(game.waitFor([](auto& p) { return ReadText(p, 7, 8, 3, 0.5f) == "> 9"; }, 10s));
@@ -236,27 +252,4 @@ TEST(Program, KeepsABrokenRankingBesideAndStartsAFreshOne) {
     EXPECT_NE(err.find("ranking.txt: line 2: expected \"game\""), std::string::npos) << err;
     EXPECT_NE(err.find("ranking.txt.bad, a fresh ranking starts"), std::string::npos) << err;
     EXPECT_EQ(FileText(data / "ranking.txt.bad"), "velmora ranking 1\ngame S1\n");
-}
-
-// A data folder that cannot be written: one line, and the game goes on to its end, shown first
-// and marked in the ranking of the run, and to the next.
-TEST(Program, PlaysOnWhereNothingCanBeKept) {
-    if (std::getenv("VELMORA_PLAY")) {
-        GTEST_SKIP() << "the Linux build's data folder";
-    }
-    const std::string data = std::getenv("VELMORA_DATA_DIR");
-    setenv("VELMORA_DATA_DIR", "/proc/self", 1); // a folder that not even root may write in
-    XPlay game(VELMORA_INSTALLED, testing::TempDir());
-    PlayToTheEnd(game);
-    EXPECT_TRUE(game.waitFor([](auto& p) { return ReadText(p, 7, 8, 1, 0.5f) == ">"; }, 10s))
-        << "shown for this run";
-    game.key("KP_Enter", true);
-    game.key("KP_Enter", false);
-    EXPECT_TRUE(game.waitFor([](auto& p) { return InPhase(p, "READYGO"); }, 10s));
-    game.close();
-    EXPECT_EQ(game.ended(1s), 0);
-    EXPECT_EQ(
-        game.output(".err"),
-        "velmora: /proc/self/ranking.lock: No such file or directory: no game will be kept\n");
-    setenv("VELMORA_DATA_DIR", data.c_str(), 1);
 }

@@ -19,11 +19,26 @@ static bool Falling(const Picture& picture, const std::string& preview, int colu
     return false;
 }
 
+// S held until the game is over, the display showing its end; what it shows then:
+// grade, points, level and frames as the ranking writes them.
+static std::string PlayToTheEnd(XPlay& game) {
+    game.key("s", true);
+    EXPECT_TRUE(game.waitFor([](auto& p) { return InPhase(p, "GAMEOVER"); }, 90s));
+    game.key("s", false);
+    std::string grade = ReadText(game.last, -10, 10, 2);
+    grade.erase(0, grade.front() == ' ');
+    return grade + " " + std::to_string(std::atol(ReadText(game.last, -15, 7, 7).c_str())) + " " +
+           std::to_string(std::atol(ReadText(game.last, -15, 4, 7).c_str())) + " " +
+           std::to_string(ReadFrames(game.last));
+}
+
 // The start, a tap of D, a soft drop to the floor and the next piece, the close button; and what
 // the program says on its way, and the window's class and icon where a class is given. A key is
-// held until its effect shows: a loaded machine may read it late.
+// held until its effect shows: a loaded machine may read it late. Played on to the end, the game
+// is shown first and marked in the ranking of the run, and Enter plays again.
 static void PlayThrough(const std::string& command, const std::string& folder,
-                        const std::string& err, const std::string& windowClass) {
+                        const std::string& err, const std::string& windowClass,
+                        bool toTheEnd = false) {
     XPlay game(command, folder);
     ASSERT_TRUE(game.waitFor([](auto& p) { return InPhase(p, "READYGO"); }, 30s));
     char* title = nullptr;
@@ -49,10 +64,10 @@ static void PlayThrough(const std::string& command, const std::string& folder,
         const auto* icon = reinterpret_cast<const unsigned long*>(data);
         ASSERT_EQ(count, 2 + 64 * 64u);
         EXPECT_EQ(icon[0] * 1000 + icon[1], 64064u);
-        for (const auto& [x, y, face] : {std::tuple(8, 8, Rgb(67, 170, 9)),
-                                         {56, 8, {219, 108, 0}},
-                                         {8, 40, {1, 59, 215}},
-                                         {40, 56, {219, 50, 0}}}) {
+        // clang-format off
+        const std::tuple<int, int, Rgb> faces[] = {{8, 8, {67, 170, 9}}, {56, 8, {219, 108, 0}}, {8, 40, {1, 59, 215}}, {40, 56, {219, 50, 0}}};
+        // clang-format on
+        for (const auto& [x, y, face] : faces) {
             const unsigned long pixel = icon[2 + y * 64 + x] & 0xffffffff;
             EXPECT_EQ(pixel >> 24, 255u) << "opaque";
             EXPECT_TRUE(Near(Rgb(pixel >> 16 & 255, pixel >> 8 & 255, pixel & 255), face))
@@ -83,6 +98,14 @@ static void PlayThrough(const std::string& command, const std::string& folder,
     game.key("s", false);
     EXPECT_TRUE(game.waitFor(
         [&](auto& p) { return InPhase(p, "ACTIVE") && Falling(p, second, 3, 8); }, 10s));
+    if (toTheEnd) {
+        PlayToTheEnd(game);
+        EXPECT_TRUE(game.waitFor([](auto& p) { return ReadText(p, 7, 8, 1, 0.5f) == ">"; }, 10s))
+            << "shown for this run";
+        game.key("KP_Enter", true);
+        game.key("KP_Enter", false);
+        EXPECT_TRUE(game.waitFor([](auto& p) { return InPhase(p, "READYGO"); }, 10s));
+    }
 
     game.close();
     // Wine, hiding the window, waits two seconds for a window manager that Xvfb does not have.
@@ -103,7 +126,8 @@ TEST(Program, PlaysThroughInstalled) {
                 other ? "" : "org.velmora.velmora");
 }
 
-TEST(Program, PlaysOnWithBrokenShaderFilesWithoutTheWellFrame) {
+// With a data folder that cannot be written as well: one line, and the game goes on to its end.
+TEST(Program, PlaysOnWithBrokenShaderFilesWithoutTheWellFrameAndWhereNothingCanBeKept) {
     const std::filesystem::path folder = testing::TempDir() + "velmora" + std::to_string(getpid());
     std::filesystem::create_directories(folder);
     for (const char* file : {"textured.vert", "textured.frag"}) {
@@ -113,11 +137,16 @@ TEST(Program, PlaysOnWithBrokenShaderFilesWithoutTheWellFrame) {
     std::ofstream(folder / "colored.vert") << "#version 999\n";
     setenv("SDL_VIDEO_X11_WMCLASS", "mine", 1); // a class of the user's own stays
     setenv("SDL_AUDIODRIVER", "nosuch", 1);     // and no sound
-    PlayThrough(VELMORA_PROGRAM, folder,
-                "Unable to open audio: Audio target 'nosuch' not available\n"
-                "\nVertex Shader compilation failed...\n"
-                "\nFragment Shader compilation failed...\nLink failed...\n",
-                "mine");
+    const std::string data = std::getenv("VELMORA_DATA_DIR");
+    setenv("VELMORA_DATA_DIR", "/proc/self", 1); // a folder that not even root may write in
+    PlayThrough(
+        VELMORA_PROGRAM, folder,
+        "Unable to open audio: Audio target 'nosuch' not available\n"
+        "velmora: /proc/self/ranking.lock: No such file or directory: no game will be kept\n"
+        "\nVertex Shader compilation failed...\n"
+        "\nFragment Shader compilation failed...\nLink failed...\n",
+        "mine", true);
+    setenv("VELMORA_DATA_DIR", data.c_str(), 1);
     unsetenv("SDL_VIDEO_X11_WMCLASS");
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     std::filesystem::remove_all(folder);
@@ -128,43 +157,25 @@ static std::string FileText(const std::filesystem::path& path) {
     return {std::istreambuf_iterator<char>(file), {}};
 }
 
-// The data folder of a game that the test starts: the temporary folder given, made empty, which
-// the program is told through VELMORA_DATA_DIR; under Wine (VELMORA_PLAY) the one that Windows
-// gives the user, under the Wine prefix, which VELMORA_PLAY_DATA names.
-static std::filesystem::path DataFolder(const std::string& name) {
-    const char* windows = std::getenv("VELMORA_PLAY_DATA");
-    const std::filesystem::path folder = windows ? windows : testing::TempDir() + name;
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
-    if (!windows) {
-        setenv("VELMORA_DATA_DIR", folder.c_str(), 1);
-    }
-    return folder;
-}
-
-// S held from READYGO until the game is over, the display showing its end; what it shows then:
-// grade, points, level and frames as the ranking writes them.
-static std::string PlayToTheEnd(XPlay& game) {
-    EXPECT_TRUE(game.waitFor([](auto& p) { return InPhase(p, "READYGO"); }, 30s));
-    game.key("s", true);
-    EXPECT_TRUE(game.waitFor([](auto& p) { return InPhase(p, "GAMEOVER"); }, 90s));
-    game.key("s", false);
-    std::string grade = ReadText(game.last, -10, 10, 2);
-    grade.erase(0, grade.front() == ' ');
-    return grade + " " + std::to_string(std::atol(ReadText(game.last, -15, 7, 7).c_str())) + " " +
-           std::to_string(std::atol(ReadText(game.last, -15, 4, 7).c_str())) + " " +
-           std::to_string(ReadFrames(game.last));
-}
-
 // A game played to its end enters the ranking of four games read at start-up, first and marked
 // (they scored as little in more frames), as its last game: the replay of the last game before,
 // unranked, is removed, the ranked ones stay, and the game's replay --verify plays to the same
 // result. Enter plays again, marking no game. --replay 1 plays the game back to the same end
-// while D is held, and Enter then plays a game of one's own.
-TEST(Program, KeepsEveryGameInTheRankingAndPlaysAgainAtEnter) {
+// while D is held, and Enter then plays a game of one's own. A ranking that cannot be read is
+// then kept beside as ranking.txt.bad, with one line on standard error, and an empty one shows.
+TEST(Program, KeepsEveryGameInTheRankingPlaysAgainAtEnterAndSetsABrokenRankingAside) {
     const char* other = std::getenv("VELMORA_PLAY");
     const std::string command = other ? other : VELMORA_INSTALLED;
-    const std::filesystem::path data = DataFolder("velmora-kept");
+    // The data folder: a temporary one, made empty, which the program is told through
+    // VELMORA_DATA_DIR; under Wine (VELMORA_PLAY) the one that Windows gives the user, under the
+    // Wine prefix, which VELMORA_PLAY_DATA names.
+    const char* windows = std::getenv("VELMORA_PLAY_DATA");
+    const std::filesystem::path data = windows ? windows : testing::TempDir() + "velmora-kept";
+    std::filesystem::remove_all(data);
+    std::filesystem::create_directories(data);
+    if (!windows) {
+        setenv("VELMORA_DATA_DIR", data.c_str(), 1);
+    }
     std::string four;
     for (int i = 1; i <= 4; ++i) {
         const std::string file = "replay-" + std::to_string(i) + ".txt";
@@ -174,6 +185,7 @@ TEST(Program, KeepsEveryGameInTheRankingAndPlaysAgainAtEnter) {
     std::ofstream(data / "replay-old.txt") << "dropped";
     std::ofstream(data / "ranking.txt") << "velmora ranking 1\n" << four << "last replay-old.txt\n";
     XPlay game(command, testing::TempDir());
+    EXPECT_TRUE(game.waitFor([](auto& p) { return InPhase(p, "READYGO"); }, 30s));
     const std::string result = PlayToTheEnd(game);
     EXPECT_EQ(ReadText(game.last, 7, 9, 4), "BEST");
     EXPECT_TRUE(game.waitFor([](auto& p) { return ReadText(p, 7, 8, 3, 0.5f) == "> 9"; }, 10s));
@@ -199,10 +211,9 @@ TEST(Program, KeepsEveryGameInTheRankingAndPlaysAgainAtEnter) {
               "game " + result);
     EXPECT_FALSE(std::filesystem::exists(data / "replay-old.txt"));
     EXPECT_EQ(FileText(data / "replay-4.txt"), "kept");
-    const std::string replay = (data / entry[6]).string();
     const std::string said = game.outputs + ".verify";
-    const std::string verify =
-        "cd " + testing::TempDir() + " && " + command + " --verify " + replay + " >" + said;
+    const std::string verify = "cd " + testing::TempDir() + " && " + command + " --verify " +
+                               (data / entry[6]).string() + " >" + said;
     EXPECT_EQ(WEXITSTATUS(std::system(verify.c_str())), 0);
     EXPECT_NE(FileText(said).find(": matches: "), std::string::npos) << FileText(said);
     std::remove(said.c_str());
@@ -217,46 +228,17 @@ TEST(Program, KeepsEveryGameInTheRankingAndPlaysAgainAtEnter) {
     EXPECT_TRUE(again.waitFor([](auto& p) { return InPhase(p, "READYGO"); }, 10s));
     again.close();
     EXPECT_EQ(again.ended(other ? 5s : 1s), 0);
-}
 
-// A ranking that cannot be read is kept beside as ranking.txt.bad, with one line on standard
-// error, and an empty one shows.
-TEST(Program, KeepsABrokenRankingBesideAndStartsAFreshOne) {
-    const char* other = std::getenv("VELMORA_PLAY");
-    const std::filesystem::path data = DataFolder("velmora-broken");
     std::ofstream(data / "ranking.txt") << "velmora ranking 1\ngame S1\n";
-    XPlay game(other ? other : VELMORA_INSTALLED, testing::TempDir());
-    EXPECT_TRUE(game.waitFor([](auto& p) { return InPhase(p, "READYGO"); }, 30s));
-    EXPECT_EQ(ReadText(game.last, 7, 9, 4) + ReadText(game.last, 7, 8, 24, 0.5f),
+    XPlay broken(command, testing::TempDir());
+    EXPECT_TRUE(broken.waitFor([](auto& p) { return InPhase(p, "READYGO"); }, 30s));
+    EXPECT_EQ(ReadText(broken.last, 7, 9, 4) + ReadText(broken.last, 7, 8, 24, 0.5f),
               "BEST" + std::string(24, ' '));
-    game.close();
-    EXPECT_EQ(game.ended(other ? 5s : 1s), 0);
-    const std::string err = game.output(".err");
+    broken.close();
+    EXPECT_EQ(broken.ended(other ? 5s : 1s), 0);
+    const std::string err = broken.output(".err");
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
     EXPECT_NE(err.find("ranking.txt: line 2: expected \"game\""), std::string::npos) << err;
     EXPECT_NE(err.find("ranking.txt.bad, a fresh ranking starts"), std::string::npos) << err;
     EXPECT_EQ(FileText(data / "ranking.txt.bad"), "velmora ranking 1\ngame S1\n");
-}
-
-// A data folder that cannot be written: one line, and the game goes on to its end, shown first
-// and marked in the ranking of the run, and to the next.
-TEST(Program, PlaysOnWhereNothingCanBeKept) {
-    if (std::getenv("VELMORA_PLAY")) {
-        GTEST_SKIP() << "the Linux build's data folder";
-    }
-    const std::string data = std::getenv("VELMORA_DATA_DIR");
-    setenv("VELMORA_DATA_DIR", "/proc/self", 1); // a folder that not even root may write in
-    XPlay game(VELMORA_INSTALLED, testing::TempDir());
-    PlayToTheEnd(game);
-    EXPECT_TRUE(game.waitFor([](auto& p) { return ReadText(p, 7, 8, 1, 0.5f) == ">"; }, 10s))
-        << "shown for this run";
-    game.key("KP_Enter", true);
-    game.key("KP_Enter", false);
-    EXPECT_TRUE(game.waitFor([](auto& p) { return InPhase(p, "READYGO"); }, 10s));
-    game.close();
-    EXPECT_EQ(game.ended(1s), 0);
-    EXPECT_EQ(
-        game.output(".err"),
-        "velmora: /proc/self/ranking.lock: No such file or directory: no game will be kept\n");
-    setenv("VELMORA_DATA_DIR", data.c_str(), 1);
 }

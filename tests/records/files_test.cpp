@@ -22,7 +22,9 @@ struct Folder {
 };
 } // namespace
 
-TEST(Files, AFileIsReplacedWholeAndNoPartOfTheWritingStays) {
+// A file is replaced whole and no part of the writing stays; a broken file is set aside beside
+// the ones set aside before; the lock keeps another program out until it is released.
+TEST(Files, AreReplacedWholeSetAsideWhenBrokenAndLockedByOneProgram) {
     Folder folder;
     std::string why;
     for (const char* text : {"old\n", "new\n"}) {
@@ -33,11 +35,7 @@ TEST(Files, AFileIsReplacedWholeAndNoPartOfTheWritingStays) {
     EXPECT_FALSE(WriteWholeFile(folder.path + "gone/ranking.txt", "x", why));
     EXPECT_FALSE(why.empty());
     EXPECT_EQ(folder.read("none.txt"), "(No such file or directory)");
-}
 
-TEST(Files, ABrokenFileIsSetAsideBesideTheOnesSetAsideBefore) {
-    Folder folder;
-    std::string why;
     for (const char* want : {"ranking.txt.bad", "ranking.txt.2.bad", "ranking.txt.3.bad"}) {
         ASSERT_TRUE(WriteWholeFile(folder.path + "ranking.txt", want, why));
         EXPECT_EQ(SetAside(folder.path + "ranking.txt"), folder.path + want);
@@ -45,11 +43,7 @@ TEST(Files, ABrokenFileIsSetAsideBesideTheOnesSetAsideBefore) {
     EXPECT_EQ(folder.read("ranking.txt.bad"), "ranking.txt.bad") << "never overwritten";
     EXPECT_EQ(folder.read("ranking.txt.2.bad"), "ranking.txt.2.bad");
     EXPECT_FALSE(fs::exists(folder.path + "ranking.txt"));
-}
 
-TEST(Files, TheLockKeepsAnotherProgramOutUntilItIsReleased) {
-    Folder folder;
-    std::string why;
     const std::string other = "flock -n " + folder.path + "ranking.lock true";
     {
         const HeldLock lock = LockFile(folder.path + "ranking.lock", why);

@@ -45,9 +45,10 @@ static Picture Draw(GameState frame, Phase phase, const Rows& rows = {}, int hei
 
 TEST(Picture, ShowsTheWellThePiecesTheFrameAndTheDisplayWhereTheCameraPutsThem) {
     // Every kind, both bottom corners, a cell of the hidden row 0 and one under the piece.
-    const Rows stack = {{0, "..T......."},  {1, ".....O...."},  {16, "........L."},
-                        {17, ".....T...."}, {18, "...S......"}, {19, ".Z........"},
-                        {20, "I........J"}};
+    // clang-format off
+    const Rows stack = {{0, "..T......."}, {1, ".....O...."}, {16, "........L."}, {17, ".....T...."},
+                        {18, "...S......"}, {19, ".Z........"}, {20, "I........J"}};
+    // clang-format on
     // The piece: T turned once, its box at column 3, row 0; its cells (1, 0), (1, 1), (2, 1) and
     // (1, 2) of the box.
     Rows withPiece = stack;
@@ -56,10 +57,10 @@ TEST(Picture, ShowsTheWellThePiecesTheFrameAndTheDisplayWhereTheCameraPutsThem) 
     GameState frame; // and level 0
     std::tie(frame.activeKind, frame.pieceColumn, frame.pieceRotation) = std::tuple(PieceT, 3, 1);
     std::tie(frame.grade, frame.frameCount, frame.gravityIndex) = std::tuple(18, 7890, 12);
-    const std::tuple<const char*, float, float> lines[] = {
-        {"NEXT", -6, 13},   {"GRADE", -13, 11},  {"ZN", -10, 10},     {"POINTS", -13, 8},
-        {"LEVEL", -13, 5},  {"      0", -15, 4}, {"FRAMES", -13, 2},  {"   7890", -13, 1},
-        {"PHASE", -17, -1}, {"INDEX", -17, -4},  {"     12", -17, -5}};
+    // clang-format off
+    const std::tuple<const char*, float, float> lines[] = {{"NEXT", -6, 13}, {"GRADE", -13, 11}, {"ZN", -10, 10}, {"POINTS", -13, 8}, {"LEVEL", -13, 5}, {"      0", -15, 4},
+                                                           {"FRAMES", -13, 2}, {"   7890", -13, 1}, {"PHASE", -17, -1}, {"INDEX", -17, -4}, {"     12", -17, -5}};
+    // clang-format on
     // The points right-aligned in seven characters, or as many as they have digits.
     // clang-format off
     const std::tuple<Phase, bool, PieceKind, const char*, const char*, int, unsigned, const char*> scenes[] = {
@@ -117,14 +118,15 @@ TEST(Picture, TheBestPanelShowsTheFirstFiveGamesInReadyGoAndAtGameOverOnly) {
                      {{0, 0, 0, 0}, date, "f"}},
                     1};
     // The times: 37500 frames of 16 ms are ten minutes, 3750 one; 3749 are 59.984 s.
-    const char* lines[] = {" ZN 1260000 999 10:00.00", ">S1   30500 312 1:00.00",
-                           "  1   22000 300 0:59.98",  "  8     800  12 0:00.01",
-                           "  9       0   0 0:00.00",  ""};
+    // clang-format off
+    const char* lines[] = {" ZN 1260000 999 10:00.00", ">S1   30500 312 1:00.00", "  1   22000 300 0:59.98",
+                           "  8     800  12 0:00.01", "  9       0   0 0:00.00", ""};
+    // clang-format on
     // In the 4:3 window and a wider one alike.
-    const std::tuple<Phase, int, bool> scenes[] = {{READYGO, 720, true},    {GAMEOVER, 720, true},
-                                                   {GAMEOVER, 540, true},   {ACTIVE, 720, false},
-                                                   {LOCKFLASH, 720, false}, {LINECLEAR, 720, false},
-                                                   {ARE, 720, false}};
+    // clang-format off
+    const std::tuple<Phase, int, bool> scenes[] = {{READYGO, 720, true}, {GAMEOVER, 720, true}, {GAMEOVER, 540, true},
+                                                   {ACTIVE, 720, false}, {LOCKFLASH, 720, false}, {LINECLEAR, 720, false}, {ARE, 720, false}};
+    // clang-format on
     for (const auto& [phase, height, shown] : scenes) {
         const Picture picture = Draw({}, phase, {}, height);
         SCOPED_TRACE(PhaseName(phase) + std::string(" at 960x") + std::to_string(height));

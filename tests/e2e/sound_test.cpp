@@ -8,22 +8,8 @@
 
 #include "x_play.h"
 
-namespace {
 constexpr long FramesPerTick = 768; // 16 ms at 48 kHz
 constexpr long Buffer = 480;
-
-// Where each sound starts, after at least 50 ms of silence.
-std::vector<long> Sounds(const std::vector<std::int16_t>& samples) {
-    std::vector<long> starts;
-    for (long n = 0, silent = 2400; n < static_cast<long>(samples.size()); ++n, ++silent) {
-        if (samples[n] != 0) {
-            starts.insert(starts.end(), silent >= 2400 ? 1 : 0, n);
-            silent = -1;
-        }
-    }
-    return starts;
-}
-} // namespace
 
 // S goes down during the start-up pause, so the rules fix the tick of the lock: the first piece
 // enters in the pause's 170th tick, which raises the go cue, falls a row a tick and locks as it
@@ -67,7 +53,14 @@ TEST(Sound, TheLockClicksInItsPlaceAndMSilencesTheGameUntilPressedAgain) {
     std::ifstream(file, std::ios::binary)
         .read(reinterpret_cast<char*>(samples.data()), static_cast<long>(samples.size() * 2));
     std::remove(file.c_str());
-    const std::vector<long> starts = Sounds(samples);
+    // Where each sound starts, after at least 50 ms of silence.
+    std::vector<long> starts;
+    for (long n = 0, silent = 2400; n < static_cast<long>(samples.size()); ++n, ++silent) {
+        if (samples[n] != 0) {
+            starts.insert(starts.end(), silent >= 2400 ? 1 : 0, n);
+            silent = -1;
+        }
+    }
     ASSERT_GE(starts.size(), 3u) << "ready, go, the click";
     EXPECT_GE(starts[2] - starts[1], fall * FramesPerTick * 3 / 4);
     EXPECT_LE(starts[2] - starts[1], fall * FramesPerTick + 2 * Buffer);

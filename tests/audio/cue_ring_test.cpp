@@ -6,23 +6,20 @@
 
 #include "cue_ring.h"
 
-static Cue Nth(std::uint32_t n) {
-    return static_cast<Cue>(n % CueCount);
-}
-
 TEST(CueRing, HandsEachCueOverOnceInOrderBetweenTwoThreads) {
     constexpr std::uint32_t Cues = 20000;
     CueRing ring;
     ring.written = ring.taken = 0xFFFFFFF0u; // the counts wrap early on
     std::thread writer([&] {
-        for (std::uint32_t n = 0; n < Cues; n += PushCue(ring, Nth(n)) ? 1 : 0) {
+        for (std::uint32_t n = 0; n < Cues;
+             n += PushCue(ring, static_cast<Cue>(n % CueCount)) ? 1 : 0) {
         }
     });
     // Read on to the end after a wrong cue, so that the writer never waits for room for ever.
     std::uint32_t wrong = 0;
     for (std::uint32_t next = 0; next < Cues;) {
         if (Cue cue = Cue::Ready; TakeCue(ring, cue)) {
-            wrong += cue != Nth(next++) ? 1 : 0;
+            wrong += cue != static_cast<Cue>(next++ % CueCount) ? 1 : 0;
         }
     }
     writer.join();

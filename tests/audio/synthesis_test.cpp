@@ -9,9 +9,8 @@
 #include "mixer.h"
 
 static int Peak(Sound::const_iterator from, Sound::const_iterator to) {
-    int peak = 0;
-    std::for_each(from, to, [&](int sample) { peak = std::max(peak, std::abs(sample)); });
-    return peak;
+    return std::accumulate(from, to, 0,
+                           [](int peak, int sample) { return std::max(peak, std::abs(sample)); });
 }
 
 TEST(Synthesis, EachSoundHasItsLengthAModerateLevelAndSilentEnds) {
@@ -45,16 +44,14 @@ TEST(Synthesis, EachSoundHasItsLengthAModerateLevelAndSilentEnds) {
 TEST(Mixer, EverySoundAtOnceIsTheirSumHeldAtFullScaleNeverWrapped) {
     const SoundBank bank = RenderSoundBank();
     Mixer mixer;
-    std::size_t longest = 0;
     for (const Sound& sound : bank) {
         StartVoice(mixer, sound);
-        longest = std::max(longest, sound.size());
     }
-    // Buffer after buffer, as the device asks, to a buffer past the longest sound; buffers of 441
-    // frames, which no sound's length is a multiple of, so that sounds end inside one. The sum
-    // passes full scale both ways somewhere.
+    // Buffer after buffer, as the device asks, to a buffer past the longest sound, the top grade's
+    // 1350 ms; buffers of 441 frames, which no sound's length is a multiple of, so that sounds end
+    // inside one. The sum passes full scale both ways somewhere.
     int above = 0, below = 0;
-    for (std::size_t at = 0; at <= longest; at += 441) {
+    for (std::size_t at = 0; at <= 1350 * 48; at += 441) {
         std::int16_t out[441];
         MixVoices(mixer, out, 441);
         for (std::size_t n = 0; n < 441; ++n) {

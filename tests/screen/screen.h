@@ -29,10 +29,8 @@ struct Picture {
     // towards the origin, y up, with a vertical field of view of 45 degrees and planes at 0.1
     // and 1000; the rows count from the bottom in a picture stored bottom up.
     glm::ivec2 pixelOf(glm::vec3 world) const {
-        const glm::mat4 view =
-            glm::lookAt(glm::vec3(0, 0, 36.21f), glm::vec3(0), glm::vec3(0, 1, 0));
-        const glm::mat4 lens =
-            glm::perspective(glm::radians(45.0f), 1.0f * width / height, 0.1f, 1e3f);
+        const auto view = glm::lookAt(glm::vec3(0, 0, 36.21f), glm::vec3(0), glm::vec3(0, 1, 0));
+        const auto lens = glm::perspective(glm::radians(45.0f), 1.0f * width / height, 0.1f, 1e3f);
         const glm::ivec3 p(glm::project(world, view, lens, glm::vec4(0, 0, width, height)));
         return {p.x, bottomUp ? p.y : height - 1 - p.y};
     }

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <future>
 #include <iterator>
 #include <optional>
@@ -69,8 +70,7 @@ struct XPlay {
         return picture;
     }
     // Looks until a picture meets the condition, keeping the last one seen; whether one did.
-    template <class Condition>
-    bool waitFor(Condition condition, std::chrono::milliseconds limit) {
+    bool waitFor(const std::function<bool(Picture&)>& condition, std::chrono::milliseconds limit) {
         const auto deadline = std::chrono::steady_clock::now() + limit;
         while (!condition(last = picture()) && std::chrono::steady_clock::now() < deadline) {
             std::this_thread::sleep_for(5ms); // looking without a break takes a core from the game
@@ -95,7 +95,6 @@ struct XPlay {
                                                                 : std::nullopt;
     }
     std::string output(const char* stream) const { // ".out" or ".err"
-        std::ifstream file(outputs + stream);
-        return {std::istreambuf_iterator<char>(file), {}};
+        return {std::istreambuf_iterator<char>(std::ifstream(outputs + stream).rdbuf()), {}};
     }
 };

@@ -230,17 +230,19 @@ def written_like(value, suffix, base):
     return f"{value}{suffix}"
 
 
-def matching(tokens, index):
-    """Index of the bracket that closes the one at index."""
+def matching(tokens, index, step=1):
+    """Index of the bracket that closes the one at index (step 1), or opens it (step -1); the
+    far end of the tokens when there is none."""
     depth = 0
-    for j in range(index, len(tokens)):
-        if tokens[j].text in OPENERS:
+    inward, outward = (OPENERS, CLOSERS) if step > 0 else (CLOSERS, OPENERS)
+    for j in range(index, len(tokens) if step > 0 else -1, step):
+        if tokens[j].text in inward:
             depth += 1
-        elif tokens[j].text in CLOSERS:
+        elif tokens[j].text in outward:
             depth -= 1
             if depth == 0:
                 return j
-    return len(tokens) - 1
+    return len(tokens) - 1 if step > 0 else -1
 
 
 def operand_bounds(tokens, index, weaker):
@@ -290,7 +292,7 @@ def statement_mutants(tokens, add):
         elif token.text in (")", "]"):
             depth = max(depth - 1, 0)
             # the body of an if, for or while without braces starts here
-            opener = matching_open(tokens, index)
+            opener = matching(tokens, index, -1)
             if depth == 0 and opener > 0 and tokens[opener - 1].text in ("if", "for", "while"):
                 body = index + 1
                 if body < len(tokens) and tokens[body].text != "{":
@@ -298,18 +300,6 @@ def statement_mutants(tokens, add):
         if at_start and token.text not in ("{", "}", ";"):
             consider_statement(tokens, index, add)
         index += 1
-
-
-def matching_open(tokens, index):
-    depth = 0
-    for j in range(index, -1, -1):
-        if tokens[j].text in CLOSERS:
-            depth += 1
-        elif tokens[j].text in OPENERS:
-            depth -= 1
-            if depth == 0:
-                return j
-    return -1
 
 
 def consider_statement(tokens, first, add):

@@ -85,11 +85,13 @@ inline const char* BrokenInvariant(const GameState& before, const GameState& aft
                         s.topGrade999);
     };
     const std::pair<bool, const char*> rules[] = {
-        {entered && std::tie(g.activeKind, g.pieceColumn, g.pieceRow, g.lockDelay, g.gravityAccum,
-                             g.softDropFrames, g.areTimer, g.readyTimer, g.firstPiece,
-                             g.pieceHistory) != std::tuple(before.nextKind, EntryColumn, EntryRow,
-                                                           0u, 0u, 0u, 0u, 0u, false, dealt),
-         "a piece enters in its box's place with its counters at 0, and the next is dealt"},
+        {entered && (std::tie(g.activeKind, g.pieceColumn, g.pieceRow, g.lockDelay, g.gravityAccum,
+                              g.softDropFrames, g.areTimer, g.readyTimer, g.firstPiece,
+                              g.pieceHistory) != std::tuple(before.nextKind, EntryColumn, EntryRow,
+                                                            0u, 0u, 0u, 0u, 0u, false, dealt) ||
+                     (g.pieceRotation != 0 && !(held & AnyRotate))),
+         "a piece enters in its box's place, unturned unless a turn is held, with its counters at "
+         "0, and the next is dealt"},
         {!entered && (deal(g) != deal(before) || (!steered && piece(g) != piece(before))),
          "only an entry deals, and the piece moves only in play"},
         {steered && (g.softDropFrames != before.softDropFrames + softDrop ||

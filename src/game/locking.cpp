@@ -5,7 +5,7 @@
 #include <algorithm>
 
 bool rowIsFull(const Board& board, int row) {
-    const auto first = board.begin() + row * BoardColumns;
+    const PieceKind* first = &board[cellIndex(0, row)];
     return std::none_of(first, first + BoardColumns,
                         [](PieceKind cell) { return cell == NoPiece; });
 }

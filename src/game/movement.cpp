@@ -60,7 +60,8 @@ void tryRotation(GameState& game, std::uint32_t quarters) {
     if (!game.collides()) {
         return;
     }
-    if (game.activeKind == PieceI || game.activeKind == PieceO || centreColumnBlocksTurn(game)) {
+    // An O never gets here: its turns are all alike, so none collides.
+    if (game.activeKind == PieceI || centreColumnBlocksTurn(game)) {
         game.pieceRotation = before;
         return;
     }

@@ -27,7 +27,7 @@ std::uint64_t ceilQuarter(std::uint32_t value) {
 }
 
 bool rowIsEmpty(const Board& board, int row) {
-    const auto first = board.begin() + row * BoardColumns;
+    const PieceKind* first = &board[cellIndex(0, row)];
     return std::all_of(first, first + BoardColumns, [](PieceKind cell) { return cell == NoPiece; });
 }
 
@@ -54,10 +54,8 @@ bool GameState::isAllClear() const {
 }
 
 void scoreLineClear(GameState& game) {
+    // A line clear always has rows to score.
     const std::uint32_t rows = game.clearedCount;
-    if (rows == 0) {
-        return;
-    }
     game.combo += 2 * rows - 2;
     game.allClearFactor = game.isAllClear() ? 4 : 1;
     const std::uint32_t levelBefore = game.level;
@@ -81,7 +79,7 @@ void scoreLineClear(GameState& game) {
 }
 
 void stepLevel(GameState& game) {
-    const bool stopped = game.level < 900 ? game.level % 100 == 99 : game.level >= 998;
+    const bool stopped = game.level % 100 == 99 || game.level == 998;
     if (!stopped) {
         ++game.level;
     }

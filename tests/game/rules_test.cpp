@@ -135,7 +135,8 @@ TEST(Rules, ANewGameAndABlankRecordHoldTheirStatedValues) {
 
 TEST(Rules, EachPhaseLastsItsNumberOfFrames) {
     using Phases = std::vector<std::pair<Phase, int>>; // the phase after each frame, run-length
-    const Board twoRowsShort = Well({"########..", "########.."});
+    // With blocks in the top two rows, which fall with the rest.
+    const Board twoRowsShort = With(0, 0, With(1, 1, Well({"########..", "########.."})));
     Board hiddenRowShort = Well();
     std::fill_n(hiddenRowShort.begin(), 6, PieceJ);
     GameState lockingInTheHiddenRow = Piece(PieceI, 6, -1, 0, hiddenRowShort);
@@ -158,7 +159,10 @@ TEST(Rules, EachPhaseLastsItsNumberOfFrames) {
         int frame = 0;
         for (const auto& [phase, frames] : phases) {
             for (int i = 0; i < frames; ++i) {
-                ASSERT_EQ(game.tick(controls).phase, phase) << course << ", frame " << ++frame;
+                const GameState before = game, returned = game.tick(controls);
+                ASSERT_EQ(std::pair(returned.phase, BrokenInvariant(before, game, returned)),
+                          std::pair(phase, (const char*)nullptr))
+                    << course << ", frame " << ++frame;
             }
         }
     }
@@ -242,6 +246,7 @@ TEST(Rules, ALineClearScoresRaisesTheGradeAndMeetsTopGradeConditions) {
         // clang-format off
         {"one row at 2",            one,   1, 2,   0,  0,          0,  0,   0, 1,          3,   0,  0},
         {"a half row left",         Well({"#####.....", "##########"}), 1, 0, 0, 0, 0, 0, 0, 1, 1, 0, 0},
+        {"a block in the hidden row", With(0, 0, Well({"##########"})), 1, 0, 0, 0, 0, 0, 0, 1, 1, 0, 0},
         {"four rows at 96, all clear", clean, 4, 96, 10, 0,       0,  0,   0, 3920,       100, 5,  0},
         {"two rows at 5, all clear", Well({"##########", "##########"}), 2, 5, 3, 0, 0, 0, 0, 120, 7, 0, 0},
         {"past 998 only to 999",    four,  4, 998, 0,  0,          0,  0,   0, 7028,       999, 6,  0},

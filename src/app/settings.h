@@ -1,0 +1,104 @@
+// The player's settings as text and back: which keys and controller buttons hold which control,
+// whether the sound is on and whether the window fills the screen. Pure: the file itself is
+// settings_file.h's.
+//
+// The text is the one a person edits:
+//   [keys]        a control per line, any number of keys after '=', by the media library's key
+//                 names ("A", "Left", "Keypad 4", "Left Shift"), matched without regard to case
+//   [pad]         controllers with a layout, by the layout's button names ("a", "dpleft")
+//   [joystick]    plain joysticks such as arcade encoders: "button 0" and on, "hat up" and so on
+//   [options]     sound = on | off, window = window | fullscreen
+// Blank lines and lines starting with '#' or ';' are comments.
+#pragma once
+
+#include <SDL.h>
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "game_state.h"
+
+// The three kinds of input device, each with its own section and its own numbers.
+enum class Device : std::uint8_t { Key, Pad, Joystick };
+
+// A plain joystick's hat directions are numbered apart from its buttons: this bit or'ed with the
+// direction's SDL_HAT_ bit.
+constexpr int HatCode = 0x100;
+
+// One key (its SDL_Keycode), one button of a controller with a layout (SDL_GameControllerButton),
+// or one button number or hat direction of a plain joystick.
+struct Input {
+    Device device = Device::Key;
+    int code = 0;
+    bool operator==(const Input& other) const {
+        return device == other.device && code == other.code;
+    }
+};
+
+struct Binding {
+    Input input;
+    InputBits control = 0;
+};
+
+// Each input holds at most one control; a control may have several inputs.
+using Bindings = std::vector<Binding>;
+
+// The controls a player chooses inputs for, in the order the file and the screen take them, and
+// their names in the file.
+struct ChosenControl {
+    InputBits control;
+    const char* name;
+};
+inline constexpr std::array<ChosenControl, 6> ChosenControls = {{
+    {Left, "left"},
+    {Right, "right"},
+    {Down, "down"},
+    {RotateCcw, "rotate_ccw"},
+    {RotateCw, "rotate_cw"},
+    {RotateCcw2, "rotate_ccw2"},
+}};
+
+struct Settings {
+    Bindings bindings;
+    bool muted = false;
+    bool fullscreen = false;
+};
+
+// A, D, S, I, O, P, W and the space bar; the D-pad and the south, east and west buttons; a plain
+// joystick's hat 0 and buttons 0, 1 and 2.
+Bindings DefaultBindings();
+Settings DefaultSettings();
+
+// The control an input holds, or 0.
+InputBits BoundControl(const Bindings& bindings, Input input);
+
+// Inputs the program itself answers, never a control's: Escape, either Enter, F2, F11 and M, and a
+// controller's Start.
+bool ProgramInput(Input input);
+
+// Gives the control the one input in place of its inputs of that device; the input leaves any
+// unread control (Up, Space) that had it. Another chosen control's input is not taken: answers
+// that control then, changing nothing, else 0.
+InputBits Assign(Bindings& bindings, InputBits control, Input input);
+
+// The input's name as the file writes it ("Left", "dpleft", "button 3", "hat up"); the key
+// names are the media library's.
+std::string InputName(Input input);
+
+// Reads the name in the device's form, without regard to case; false for no such input.
+bool ReadInputName(Device device, std::string_view name, Input& input);
+
+// What the text gives, and one message ("line N: why") for each line that could not be used;
+// such a line is skipped and the rest holds. A control that no usable line names keeps its
+// default inputs, but those another line took.
+struct SettingsRead {
+    Settings settings;
+    std::vector<std::string> problems;
+};
+SettingsRead ReadSettings(std::string_view text);
+
+// The whole text of the settings, every section written out.
+std::string WriteSettings(const Settings& settings);

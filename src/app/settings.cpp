@@ -151,7 +151,8 @@ std::string ReadInputLine(std::string_view name, std::string_view value, InputLi
         return "unknown control \"" + std::string(name) + "\"";
     }
     line.control = chosen->control;
-    while (true) {
+    // Nothing after '=' is a control given no input of the device.
+    while (!Trim(value).empty()) {
         const std::size_t comma = value.find(',');
         const std::string_view item = Trim(value.substr(0, comma));
         Input input;
@@ -172,6 +173,7 @@ std::string ReadInputLine(std::string_view name, std::string_view value, InputLi
         }
         value.remove_prefix(comma + 1);
     }
+    return "";
 }
 
 std::string ReadOption(std::string_view name, std::string_view value, Settings& settings) {
@@ -249,7 +251,8 @@ Bindings Resolve(const std::vector<InputLine>& lines, std::vector<std::string>& 
     return given;
 }
 
-// The bindings of the device in the order of the chosen controls, as the file lists them.
+// The bindings of the device in the order of the chosen controls, as the file lists them; a
+// control with none has its line too, so that no default comes back on reading.
 std::string WriteSection(const Bindings& bindings, const Section& section) {
     std::string text = std::string("[") + section.name + "]\n";
     for (const ChosenControl& chosen : ChosenControls) {
@@ -259,9 +262,7 @@ std::string WriteSection(const Bindings& bindings, const Section& section) {
                 names += (names.empty() ? "" : ", ") + InputName(binding.input);
             }
         }
-        if (!names.empty()) {
-            text += std::string(chosen.name) + " = " + names + "\n";
-        }
+        text += std::string(chosen.name) + " =" + (names.empty() ? "" : " ") + names + "\n";
     }
     return text;
 }

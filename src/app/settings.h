@@ -8,7 +8,8 @@
 //   [pad]         controllers with a layout, by the layout's button names ("a", "dpleft")
 //   [joystick]    plain joysticks such as arcade encoders: "button 0" and on, "hat up" and so on
 //   [options]     sound = on | off, window = window | fullscreen
-// Blank lines and lines starting with '#' or ';' are comments.
+// Nothing after '=' gives the control no input of the device. Blank lines and lines starting with
+// '#' or ';' are comments.
 #pragma once
 
 #include <SDL.h>

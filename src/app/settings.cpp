@@ -78,7 +78,23 @@ constexpr std::array<std::pair<SDL_Scancode, SDL_Keycode>, 6> NamedCharacterKeys
     {SDL_SCANCODE_DELETE, SDLK_DELETE},
 }};
 
-bool ReadKeyName(std::string_view name, Input& input) {
+// Commas part the names in a line, so the comma keys are written by a word.
+constexpr std::string_view CommaWord = "Comma";
+
+std::string SpelledKeyName(SDL_Keycode key) {
+    std::string name = SDL_GetKeyName(key);
+    if (!name.empty() && name.back() == ',') {
+        name.replace(name.size() - 1, 1, CommaWord);
+    }
+    return name;
+}
+
+bool ReadKeyName(std::string_view spelled, Input& input) {
+    std::string name(spelled);
+    if (name.size() >= CommaWord.size() &&
+        Lower(name.substr(name.size() - CommaWord.size())) == Lower(CommaWord)) {
+        name.replace(name.size() - CommaWord.size(), CommaWord.size(), ",");
+    }
     if (const auto point = OneCodePoint(name)) {
         if (*point <= ' ' || *point == SDLK_DELETE) {
             return false;
@@ -89,7 +105,7 @@ bool ReadKeyName(std::string_view name, Input& input) {
     }
     // The scan code's name, read without the keyboard layout: every key whose name is a word
     // types no character but those few.
-    const SDL_Scancode scancode = SDL_GetScancodeFromName(std::string(name).c_str());
+    const SDL_Scancode scancode = SDL_GetScancodeFromName(name.c_str());
     if (scancode == SDL_SCANCODE_UNKNOWN) {
         return false;
     }
@@ -98,7 +114,7 @@ bool ReadKeyName(std::string_view name, Input& input) {
         key = code == scancode ? named : key;
     }
     input = {Device::Key, key};
-    return Lower(InputName(input)) == Lower(name);
+    return Lower(InputName(input)) == Lower(spelled);
 }
 
 bool ReadJoystickName(std::string_view name, Input& input) {
@@ -340,7 +356,7 @@ InputBits Assign(Bindings& bindings, InputBits control, Input input) {
 std::string InputName(Input input) {
     switch (input.device) {
     case Device::Key:
-        return SDL_GetKeyName(input.code);
+        return SpelledKeyName(input.code);
     case Device::Pad: {
         const char* name =
             SDL_GameControllerGetStringForButton(static_cast<SDL_GameControllerButton>(input.code));

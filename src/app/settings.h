@@ -4,7 +4,8 @@
 //
 // The text is the one a person edits:
 //   [keys]        a control per line, any number of keys after '=', by the media library's key
-//                 names ("A", "Left", "Keypad 4", "Left Shift"), matched without regard to case
+//                 names ("A", "Left", "Keypad 4", "Left Shift"), matched without regard to case;
+//                 the comma keys, whose names would part the list, as "Comma", "Keypad Comma"
 //   [pad]         controllers with a layout, by the layout's button names ("a", "dpleft")
 //   [joystick]    plain joysticks such as arcade encoders: "button 0" and on, "hat up" and so on
 //   [options]     sound = on | off, window = window | fullscreen
@@ -86,7 +87,7 @@ bool ProgramInput(Input input);
 InputBits Assign(Bindings& bindings, InputBits control, Input input);
 
 // The input's name as the file writes it ("Left", "dpleft", "button 3", "hat up"); the key
-// names are the media library's.
+// names are the media library's but for the comma keys'.
 std::string InputName(Input input);
 
 // Reads the name in the device's form, without regard to case; false for no such input.

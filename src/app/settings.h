@@ -22,23 +22,7 @@
 #include <vector>
 
 #include "game_state.h"
-
-// The three kinds of input device, each with its own section and its own numbers.
-enum class Device : std::uint8_t { Key, Pad, Joystick };
-
-// A plain joystick's hat directions are numbered apart from its buttons: this bit or'ed with the
-// direction's SDL_HAT_ bit.
-constexpr int HatCode = 0x100;
-
-// One key (its SDL_Keycode), one button of a controller with a layout (SDL_GameControllerButton),
-// or one button number or hat direction of a plain joystick.
-struct Input {
-    Device device = Device::Key;
-    int code = 0;
-    bool operator==(const Input& other) const {
-        return device == other.device && code == other.code;
-    }
-};
+#include "input_names.h"
 
 struct Binding {
     Input input;
@@ -85,13 +69,6 @@ bool ProgramInput(Input input);
 // unread control (Up, Space) that had it. Another chosen control's input is not taken: answers
 // that control then, changing nothing, else 0.
 InputBits Assign(Bindings& bindings, InputBits control, Input input);
-
-// The input's name as the file writes it ("Left", "dpleft", "button 3", "hat up"); the key
-// names are the media library's but for the comma keys'.
-std::string InputName(Input input);
-
-// Reads the name in the device's form, without regard to case; false for no such input.
-bool ReadInputName(Device device, std::string_view name, Input& input);
 
 // What the text gives, and one message ("line N: why") for each line that could not be used;
 // such a line is skipped and the rest holds. A control that no usable line names keeps its

@@ -60,6 +60,27 @@ bool ShowsPause(const Picture& picture) {
     return ReadText(picture, -2.5f, 5, 5) == "PAUSE";
 }
 
+// A second after the picture was left standing, three slices of 10 seconds: the program's share
+// of one core in each, printed as the result named.
+void StillPicture(const char* when, const std::string& what, const char* target, pid_t program,
+                  pid_t server) {
+    std::this_thread::sleep_for(1s);
+    std::vector<Reading> readings{Take(program, server)};
+    std::vector<double> shares;
+    for (int slice = 0; slice < Slices; ++slice) {
+        std::this_thread::sleep_for(SliceLength);
+        readings.push_back(Take(program, server));
+        const Reading& from = readings[slice];
+        const Reading& to = readings[slice + 1];
+        shares.push_back(100.0 * (to.program - from.program) / Seconds(to.when - from.when));
+    }
+    std::printf("%s, %d slices of %lld s: program %.2f%% (median)\n", when, Slices,
+                static_cast<long long>(SliceLength.count()), Median(shares));
+    PrintByThread(readings.front(), readings.back());
+    PrintResult(what, Fixed(Median(shares), 2, "") + "%", Fixed(Largest(shares), 2, "") + "%",
+                target);
+}
+
 // The CPU time while paused, and the ticks of the first 100 ms after resumes; whether they could
 // be measured.
 bool WhilePaused(XPlay& game, pid_t program, pid_t server) {
@@ -68,22 +89,8 @@ bool WhilePaused(XPlay& game, pid_t program, pid_t server) {
         std::fprintf(stderr, "cpu_bench: Escape did not pause the game\n");
         return false;
     }
-    std::this_thread::sleep_for(1s);
-    std::vector<Reading> readings{Take(program, server)};
-    std::vector<double> paused;
-    for (int slice = 0; slice < Slices; ++slice) {
-        std::this_thread::sleep_for(SliceLength);
-        readings.push_back(Take(program, server));
-        paused.push_back(100.0 * (readings.back().program - readings[slice].program) /
-                         Seconds(readings.back().when - readings[slice].when));
-    }
-    std::printf("paused, %d slices of %lld s: program %.2f%% (median)\n", Slices,
-                static_cast<long long>(SliceLength.count()), Median(paused));
-    PrintByThread(readings.front(), readings.back());
-    PrintResult("CPU use while paused (all threads, % of one core)",
-                Fixed(Median(paused), 2, "") + "%", Fixed(Largest(paused), 2, "") + "%",
-                "< 1%, as at GAMEOVER");
-
+    StillPicture("paused", "CPU use while paused (all threads, % of one core)",
+                 "< 1%, as at GAMEOVER", program, server);
     constexpr int Resumes = 10;
     std::vector<double> ticks;
     for (int resume = 0; resume < Resumes; ++resume) {
@@ -117,21 +124,9 @@ bool StandingStill(XPlay& game, pid_t program, pid_t server) {
         std::fprintf(stderr, "cpu_bench: the game did not end with S held\n");
         return false;
     }
-    std::this_thread::sleep_for(1s);
-    std::vector<Reading> stillReadings{Take(program, server)};
-    std::vector<double> still;
-    for (int slice = 0; slice < Slices; ++slice) {
-        std::this_thread::sleep_for(SliceLength);
-        stillReadings.push_back(Take(program, server));
-        const Reading& from = stillReadings[slice];
-        const Reading& to = stillReadings[slice + 1];
-        still.push_back(100.0 * (to.program - from.program) / Seconds(to.when - from.when));
-    }
-    std::printf("at GAMEOVER, %d slices of %lld s: program %.2f%% (median)\n", Slices,
-                static_cast<long long>(SliceLength.count()), Median(still));
-    PrintByThread(stillReadings.front(), stillReadings.back());
-    PrintResult("CPU use at GAMEOVER, the picture standing still (all threads, % of one core)",
-                Fixed(Median(still), 2, "") + "%", Fixed(Largest(still), 2, "") + "%", "< 1%");
+    StillPicture("at GAMEOVER",
+                 "CPU use at GAMEOVER, the picture standing still (all threads, % of one core)",
+                 "< 1%", program, server);
     return true;
 }
 

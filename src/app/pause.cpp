@@ -18,9 +18,9 @@ bool PausedAfter(bool paused, Phase phase, PauseEvent event) {
     case PauseEvent::ControllerUnplugged:
         return true;
     case PauseEvent::FocusBack:
-        // No piece falls before the player is ready.
-        return paused;
+        break;
     }
+    // No piece falls before the player is ready.
     return paused;
 }
 

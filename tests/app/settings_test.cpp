@@ -35,8 +35,9 @@ TEST(Settings, EachLineIsReadOrRefusedWithItsNumberAndWhy) {
         {"the program's keys; F3 is free", "[keys]\ndown = Escape\ndown = return\ndown = Keypad Enter\ndown = F2\ndown = F11\ndown = M\ndown = F3\n", "down = F3",
          "line 2: Escape is the program's own|line 3: Return is the program's own|line 4: Keypad Enter is the program's own|"
          "line 5: F2 is the program's own|line 6: F11 is the program's own|line 7: M is the program's own"},
-        {"unknown names", "[keys]\njump = J\nleft = Lefty\nleft = A,,D\n", "left = A",
-         "line 2: unknown control \"jump\"|line 3: unknown name \"Lefty\"|line 4: an empty name in the list"},
+        {"unknown names", "[keys]\njump = J\nleft = Lefty\nleft = A,,D\nleft = \xc0\xa0\n[joystick]\nleft = button 99999999999\n", "left = A",
+         "line 2: unknown control \"jump\"|line 3: unknown name \"Lefty\"|line 4: an empty name in the list|"
+         "line 5: unknown name \"\xc0\xa0\"|line 7: unknown name \"button 99999999999\""},
         {"no '=', no section, junk", "left = J\n[keys]\nleft J\nright = \x01\xff\n", "left = A|right = D",
          "line 1: not under [keys], [pad], [joystick] or [options]|line 3: expected NAME = VALUE|line 4: not text"},
         {"an unknown section is skipped whole", "[mouse]\nleft = 1\n[keys]\nleft = J\n", "left = J", "line 1: unknown section [mouse]; its lines are skipped"},

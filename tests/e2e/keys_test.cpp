@@ -22,6 +22,11 @@ static bool ShowsPause(const Picture& p) {
            ReadCells(p, -2, 14, 4, 2) == "....\n....\n";
 }
 
+static std::string FileText(const std::filesystem::path& path) {
+    std::ifstream file(path);
+    return {std::istreambuf_iterator<char>(file), {}};
+}
+
 static void Tap(XPlay& game, const char* key) {
     game.key(key, true);
     game.key(key, false);
@@ -30,7 +35,8 @@ static void Tap(XPlay& game, const char* key) {
 // The file binds the arrows to left and right and has a line it cannot use. D no longer moves the
 // piece, the arrow does. Escape pauses: no cell or piece shows and the picture stands still for
 // two seconds; Escape resumes. Focus given to another window pauses, and its return leaves the
-// game paused. F2 walks through the six controls; the file is written and the new keys hold.
+// game paused. F2 walks through the six controls; the file is written and the new keys hold. F11
+// and M are kept too.
 TEST(Keys, ComeFromTheSettingsFileAndTheKeyScreenAndEscapeOrALostFocusPauses) {
     const std::filesystem::path folder = std::getenv("VELMORA_CONFIG_DIR");
     std::filesystem::create_directories(folder);
@@ -83,8 +89,7 @@ TEST(Keys, ComeFromTheSettingsFileAndTheKeyScreenAndEscapeOrALostFocusPauses) {
     }
     EXPECT_TRUE(game.waitFor(ShowsPause, 10s));
     Tap(game, "Escape");
-    std::ifstream file(folder / "settings.ini");
-    const std::string text{std::istreambuf_iterator<char>(file), {}};
+    const std::string text = FileText(folder / "settings.ini");
     EXPECT_NE(text.find("[keys]\nleft = J\nright = L\ndown = K\nrotate_ccw = U\n"),
               std::string::npos)
         << text;
@@ -93,6 +98,11 @@ TEST(Keys, ComeFromTheSettingsFileAndTheKeyScreenAndEscapeOrALostFocusPauses) {
     EXPECT_TRUE(game.waitFor([&](auto& p) { return PieceIn(p, piece, 5); }, 10s)) << "L holds";
     game.key("l", false);
     EXPECT_TRUE(std::filesystem::exists(folder / "settings.ini.bad")) << "the hand-made file kept";
+    Tap(game, "F11");
+    Tap(game, "m");
+    std::this_thread::sleep_for(500ms);
+    EXPECT_NE(FileText(folder / "settings.ini").find("sound = off\nwindow = fullscreen\n"),
+              std::string::npos);
 
     game.close();
     EXPECT_EQ(game.ended(1s), 0);

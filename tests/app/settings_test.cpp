@@ -25,6 +25,7 @@ TEST(Settings, EachLineIsReadOrRefusedWithItsNumberAndWhy) {
         {"nothing: the defaults", "", "left = A|right = D|rotate_ccw2 = P|sound = on|window = window", ""},
         {"several keys, names with spaces, any case", "[keys]\nleft = a, LEFT, keypad 4\n", "left = A, Left, Keypad 4|right = D", ""},
         {"comments, blanks, CRLF, a control left out", "# c\n; c\n\n [KEYS] \r\n Right =  Right Shift \r\n", "left = A|right = Right Shift", ""},
+        {"keys by the character they type", "[keys]\nleft = \xc3\xa9, \xe2\x82\xac, \xdf\xbf\n", "left = \xc3\xa9, \xe2\x82\xac, \xdf\xbf", ""},
         {"the comma keys by a word", "[keys]\nleft = comma, Keypad Comma, .\n", "left = Comma, Keypad Comma, .", ""},
         {"two controls swap keys", "[keys]\nleft = D\nright = A\n", "left = D|right = A", ""},
         {"the unread controls' keys are free", "[keys]\nleft = W, Space\n", "left = W, Space", ""},
@@ -38,8 +39,9 @@ TEST(Settings, EachLineIsReadOrRefusedWithItsNumberAndWhy) {
         {"unknown names", "[keys]\njump = J\nleft = Lefty\nleft = A,,D\nleft = \xc0\xa0\n[joystick]\nleft = button 99999999999\n", "left = A",
          "line 2: unknown control \"jump\"|line 3: unknown name \"Lefty\"|line 4: an empty name in the list|"
          "line 5: unknown name \"\xc0\xa0\"|line 7: unknown name \"button 99999999999\""},
-        {"no '=', no section, junk", "left = J\n[keys]\nleft J\nright = \x01\xff\n", "left = A|right = D",
-         "line 1: not under [keys], [pad], [joystick] or [options]|line 3: expected NAME = VALUE|line 4: not text"},
+        {"no '=', no section, junk", "left = J\n[keys]\nleft J\nright = \x01\xff\n[pad\n", "left = A|right = D",
+         "line 1: not under [keys], [pad], [joystick] or [options]|line 3: expected NAME = VALUE|line 4: not text|"
+         "line 5: expected NAME = VALUE"},
         {"an unknown section is skipped whole", "[mouse]\nleft = 1\n[keys]\nleft = J\n", "left = J", "line 1: unknown section [mouse]; its lines are skipped"},
         {"pads, joysticks, options", "[pad]\nrotate_cw = Y\nleft = start\n[joystick]\nleft = button 255, hat left\ndown = button 256\n"
          "[options]\nsound = off\nwindow = fullscreen\nvolume = 3\nsound = loud\n",

@@ -98,11 +98,17 @@ TEST(Keys, ComeFromTheSettingsFileAndTheKeyScreenAndEscapeOrALostFocusPauses) {
     EXPECT_TRUE(game.waitFor([&](auto& p) { return PieceIn(p, piece, 5); }, 10s)) << "L holds";
     game.key("l", false);
     EXPECT_TRUE(std::filesystem::exists(folder / "settings.ini.bad")) << "the hand-made file kept";
+    const auto kept = [&](const char* line) {
+        return game.waitFor(
+            [&](auto&) {
+                return FileText(folder / "settings.ini").find(line) != std::string::npos;
+            },
+            10s);
+    };
     Tap(game, "F11");
+    EXPECT_TRUE(kept("sound = on\nwindow = fullscreen\n"));
     Tap(game, "m");
-    std::this_thread::sleep_for(500ms);
-    EXPECT_NE(FileText(folder / "settings.ini").find("sound = off\nwindow = fullscreen\n"),
-              std::string::npos);
+    EXPECT_TRUE(kept("sound = off\nwindow = fullscreen\n"));
 
     game.close();
     EXPECT_EQ(game.ended(1s), 0);

@@ -3,8 +3,8 @@
 # make package builds the Debian package build/velmora_<version>_amd64.deb and checks it with
 #            desktop-file-validate, appstreamcli and lintian
 # make bench builds in Release and runs the benchmarks
-# make fuzz  fuzzes the rules, then the replay and ranking readers, with libFuzzer (clang) for
-#            FUZZ_SECONDS each, from the saved corpora
+# make fuzz  fuzzes the rules, then the replay and ranking readers, then the settings reader, with
+#            libFuzzer (clang) for FUZZ_SECONDS each, from the saved corpora
 # make soak  plays SOAK_GAMES seeded games of the rules under AddressSanitizer and UBSan
 # make mutants makes every fault that scripts/mutants.py's operators allow, one at a time, and runs
 #            the tests on each; FILES='src/game/*.cpp' for a part, MUTANTS_FLAGS='--sample 40' for
@@ -72,8 +72,8 @@ fuzz: deps
 	cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 		-DVELMORA_GAME_ONLY=ON -DVELMORA_FUZZER=ON -DVELMORA_SANITIZE=address,undefined \
 		-DCMAKE_CXX_FLAGS=-D_GLIBCXX_ASSERTIONS $(CMAKE_FLAGS) >/dev/null
-	cmake --build build-fuzz -j $(JOBS) --target rules_fuzzer records_fuzzer
-	set -e; for target in rules:corpus records:records_corpus; do \
+	cmake --build build-fuzz -j $(JOBS) --target rules_fuzzer records_fuzzer settings_fuzzer
+	set -e; for target in rules:corpus records:records_corpus settings:settings_corpus; do \
 		name=$${target%%:*}; corpus=$${target#*:}; \
 		rm -rf build-fuzz/$$name-corpus build-fuzz/fuzz-*.log; \
 		cp -r tests/fuzz/$$corpus build-fuzz/$$name-corpus; \

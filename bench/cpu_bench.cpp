@@ -6,8 +6,12 @@
 // itself only sleeps and taps a key twice a second meanwhile. It plays twice: with no controller,
 // then with a pad plugged in (bench/virtual_pad.cpp, preloaded into the program), since the media
 // library waits for events by polling every millisecond while a joystick is open. After the
-// first, it holds S until the game ends and reads the CPU time again over three slices of 10
-// seconds at GAMEOVER, where the picture cannot change.
+// first, it pauses the game with Escape and reads the CPU time over three slices of 10 seconds
+// while paused, then plays on, pausing a second at a time: the frame counter 100 ms after each
+// Escape that resumes shows the ticks that came in those 100 ms (six, one a period after the
+// resume; a catch-up of the paused second would show some sixty). Then it holds S until the game
+// ends and reads the CPU time again over three slices of 10 seconds at GAMEOVER, where the
+// picture cannot change.
 #include "observe.h"
 
 #include <cstdio>
@@ -47,6 +51,68 @@ void PrintByThread(const Reading& first, const Reading& last) {
 }
 } // namespace
 
+void Tap(XPlay& game, const char* key) {
+    game.key(key, true);
+    game.key(key, false);
+}
+
+bool ShowsPause(const Picture& picture) {
+    return ReadText(picture, -2.5f, 5, 5) == "PAUSE";
+}
+
+// A second after the picture was left standing, three slices of 10 seconds: the program's share
+// of one core in each, printed as the result named.
+void StillPicture(const char* when, const std::string& what, const char* target, pid_t program,
+                  pid_t server) {
+    std::this_thread::sleep_for(1s);
+    std::vector<Reading> readings{Take(program, server)};
+    std::vector<double> shares;
+    for (int slice = 0; slice < Slices; ++slice) {
+        std::this_thread::sleep_for(SliceLength);
+        readings.push_back(Take(program, server));
+        const Reading& from = readings[slice];
+        const Reading& to = readings[slice + 1];
+        shares.push_back(100.0 * (to.program - from.program) / Seconds(to.when - from.when));
+    }
+    std::printf("%s, %d slices of %lld s: program %.2f%% (median)\n", when, Slices,
+                static_cast<long long>(SliceLength.count()), Median(shares));
+    PrintByThread(readings.front(), readings.back());
+    PrintResult(what, Fixed(Median(shares), 2, "") + "%", Fixed(Largest(shares), 2, "") + "%",
+                target);
+}
+
+// The CPU time while paused, and the ticks of the first 100 ms after resumes; whether they could
+// be measured.
+bool WhilePaused(XPlay& game, pid_t program, pid_t server) {
+    Tap(game, "Escape");
+    if (!game.waitFor(ShowsPause, 10s)) {
+        std::fprintf(stderr, "cpu_bench: Escape did not pause the game\n");
+        return false;
+    }
+    StillPicture("paused", "CPU use while paused (all threads, % of one core)",
+                 "< 1%, as at GAMEOVER", program, server);
+    constexpr int Resumes = 10;
+    std::vector<double> ticks;
+    for (int resume = 0; resume < Resumes; ++resume) {
+        const long before = ReadFrames(game.picture());
+        const auto pressed = BenchClock::now();
+        Tap(game, "Escape");
+        std::this_thread::sleep_until(pressed + 100ms);
+        ticks.push_back(static_cast<double>(ReadFrames(game.picture()) - before));
+        std::this_thread::sleep_for(400ms);
+        Tap(game, "Escape");
+        if (!game.waitFor(ShowsPause, 10s)) {
+            std::fprintf(stderr, "cpu_bench: Escape did not pause the game again\n");
+            return false;
+        }
+        std::this_thread::sleep_for(1s);
+    }
+    Tap(game, "Escape");
+    PrintResult("ticks shown 100 ms after an Escape that resumes, after a second paused",
+                Fixed(Median(ticks), 0, ""), Fixed(Largest(ticks), 0, ""), "<= 6: no burst");
+    return true;
+}
+
 // S held until the stack reaches the top, then the picture left standing: whether it could be
 // measured.
 bool StandingStill(XPlay& game, pid_t program, pid_t server) {
@@ -58,21 +124,9 @@ bool StandingStill(XPlay& game, pid_t program, pid_t server) {
         std::fprintf(stderr, "cpu_bench: the game did not end with S held\n");
         return false;
     }
-    std::this_thread::sleep_for(1s);
-    std::vector<Reading> stillReadings{Take(program, server)};
-    std::vector<double> still;
-    for (int slice = 0; slice < Slices; ++slice) {
-        std::this_thread::sleep_for(SliceLength);
-        stillReadings.push_back(Take(program, server));
-        const Reading& from = stillReadings[slice];
-        const Reading& to = stillReadings[slice + 1];
-        still.push_back(100.0 * (to.program - from.program) / Seconds(to.when - from.when));
-    }
-    std::printf("at GAMEOVER, %d slices of %lld s: program %.2f%% (median)\n", Slices,
-                static_cast<long long>(SliceLength.count()), Median(still));
-    PrintByThread(stillReadings.front(), stillReadings.back());
-    PrintResult("CPU use at GAMEOVER, the picture standing still (all threads, % of one core)",
-                Fixed(Median(still), 2, "") + "%", Fixed(Largest(still), 2, "") + "%", "< 1%");
+    StillPicture("at GAMEOVER",
+                 "CPU use at GAMEOVER, the picture standing still (all threads, % of one core)",
+                 "< 1%", program, server);
     return true;
 }
 
@@ -131,7 +185,7 @@ bool Measure(const std::string& heading, bool withPad) {
     PrintResult("CPU use of the program over 30 s of play (all threads, % of one core), " + heading,
                 Fixed(Median(shares), 1, "") + "%", Fixed(Largest(shares), 1, "") + "%", "-");
     if (!withPad) {
-        return StandingStill(*game, program, server);
+        return WhilePaused(*game, program, server) && StandingStill(*game, program, server);
     }
     return true;
 }

@@ -3,8 +3,10 @@
 # reach it. The server picks a free display and names it on the pipe once it accepts clients.
 set -eu
 dir=$(mktemp -d)
-# Programs under test keep their games in a folder of the run's own, never in the user's.
+# Programs under test keep their games and settings in folders of the run's own, never in the
+# user's.
 export VELMORA_DATA_DIR="${VELMORA_DATA_DIR:-$dir/data}"
+export VELMORA_CONFIG_DIR="${VELMORA_CONFIG_DIR:-$dir/config}"
 mkfifo "$dir/display"
 Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 1280x1024x24 3>"$dir/display" 2>"$dir/log" &
 trap 'kill $! 2>/dev/null; rm -rf "$dir"' EXIT

@@ -14,9 +14,13 @@ const char* const HelpText =
     "  --help         show this help and end\n"
     "  --version      show the version and end\n"
     "\n"
-    "Keys: A and D shift, S drops, I or P turn counter-clockwise, O clockwise; Enter plays\n"
-    "again after the game is over; F11 or Alt+Enter switches to fullscreen and back.\n"
-    "Games are kept in the data folder: VELMORA_DATA_DIR if set, else the user's data folder.\n";
+    "Keys: A and D shift, S drops, I or P turn counter-clockwise, O clockwise; Esc pauses and\n"
+    "plays on; F2, while paused or after the game, chooses the keys; Enter plays again after\n"
+    "the game is over; F11 or Alt+Enter switches to fullscreen and back; M the sound.\n"
+    "Games are kept in the data folder: VELMORA_DATA_DIR if set, else the user's data folder.\n"
+    "The keys, the sound and the window mode are kept in settings.ini, a text file with the\n"
+    "sections [keys], [pad], [joystick] and [options] (see the README), in VELMORA_CONFIG_DIR if\n"
+    "set, else in $XDG_CONFIG_HOME/velmora or ~/.config/velmora (%APPDATA%\\velmora on Windows).\n";
 
 CommandLine ReadCommandLine(int argc, const char* const argv[]) {
     CommandLine command;

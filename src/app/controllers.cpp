@@ -1,8 +1,9 @@
 #include "controllers.h"
 
-#include <array>
 #include <cstdlib>
 #include <vector>
+
+#include "settings_file.h"
 
 namespace {
 // The left stick's dead zone, in axis units (32768 a full deflection): a direction is pressed
@@ -10,34 +11,6 @@ namespace {
 // does not chatter.
 constexpr int StickPressBeyond = 16384;
 constexpr int StickReleaseBelow = 8192;
-
-struct ButtonBinding {
-    int button;
-    InputBits control;
-};
-
-constexpr std::array<ButtonBinding, 7> LayoutButtons = {{
-    {SDL_CONTROLLER_BUTTON_DPAD_UP, Up},
-    {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, Right},
-    {SDL_CONTROLLER_BUTTON_DPAD_DOWN, Down},
-    {SDL_CONTROLLER_BUTTON_DPAD_LEFT, Left},
-    {SDL_CONTROLLER_BUTTON_A, RotateCcw},
-    {SDL_CONTROLLER_BUTTON_B, RotateCw},
-    {SDL_CONTROLLER_BUTTON_X, RotateCcw2},
-}};
-// A plain joystick's buttons 0, 1 and 2 stand for south, east and west.
-constexpr std::array<ButtonBinding, 3> PlainButtons = {{
-    {0, RotateCcw},
-    {1, RotateCw},
-    {2, RotateCcw2},
-}};
-// Its hat 0 is the D-pad; a diagonal holds both directions.
-constexpr std::array<ButtonBinding, 4> HatDirections = {{
-    {SDL_HAT_UP, Up},
-    {SDL_HAT_RIGHT, Right},
-    {SDL_HAT_DOWN, Down},
-    {SDL_HAT_LEFT, Left},
-}};
 
 struct Controller {
     SDL_JoystickID id;
@@ -48,16 +21,6 @@ struct Controller {
 };
 
 std::vector<Controller> Controllers;
-
-template <std::size_t N>
-InputBits ControlFor(const std::array<ButtonBinding, N>& table, int button) {
-    for (const ButtonBinding& binding : table) {
-        if (binding.button == button) {
-            return binding.control;
-        }
-    }
-    return 0;
-}
 
 // The one direction the left stick holds, at (x, y) with y downwards: along its stronger axis
 // only, pressed beyond half a deflection and, while held, let go only below a quarter.
@@ -134,7 +97,8 @@ void HandleControllerEvent(const SDL_Event& event) {
     case SDL_CONTROLLERBUTTONDOWN:
     case SDL_CONTROLLERBUTTONUP:
         if (Controller* pad = Find(event.cbutton.which)) {
-            SetHeld(pad->buttons, ControlFor(LayoutButtons, event.cbutton.button),
+            SetHeld(pad->buttons,
+                    BoundControl(CurrentSettings.bindings, {Device::Pad, event.cbutton.button}),
                     event.cbutton.state == SDL_PRESSED);
         }
         break;
@@ -150,16 +114,20 @@ void HandleControllerEvent(const SDL_Event& event) {
     case SDL_JOYBUTTONUP:
         // A controller with a layout reports its raw buttons too; those are read by the layout.
         if (Controller* stick = Find(event.jbutton.which); stick && stick->plain) {
-            SetHeld(stick->buttons, ControlFor(PlainButtons, event.jbutton.button),
-                    event.jbutton.state == SDL_PRESSED);
+            SetHeld(
+                stick->buttons,
+                BoundControl(CurrentSettings.bindings, {Device::Joystick, event.jbutton.button}),
+                event.jbutton.state == SDL_PRESSED);
         }
         break;
     case SDL_JOYHATMOTION:
         if (Controller* stick = Find(event.jhat.which);
             stick && stick->plain && event.jhat.hat == 0) {
-            for (const ButtonBinding& direction : HatDirections) {
-                SetHeld(stick->buttons, direction.control,
-                        (event.jhat.value & direction.button) != 0);
+            for (const Binding& binding : CurrentSettings.bindings) {
+                const int direction = binding.input.code & ~HatCode;
+                if (binding.input.device == Device::Joystick && (binding.input.code & HatCode)) {
+                    SetHeld(stick->buttons, binding.control, (event.jhat.value & direction) != 0);
+                }
             }
         }
         break;
@@ -181,4 +149,9 @@ void ReleaseControllers() {
         controller.buttons = 0;
         controller.stick = 0;
     }
+}
+
+bool PlainJoystick(SDL_JoystickID id) {
+    const Controller* controller = Find(id);
+    return controller != nullptr && controller->plain != nullptr;
 }

@@ -1,7 +1,8 @@
 // The game controllers: every pad and arcade stick that is plugged in holds controls of its own,
-// as the keyboard does. Controllers that the media library has a layout for are read by it (the
-// D-pad, the south, east and west buttons, the left stick); plain joysticks, such as the arcade
-// encoders that have no layout, by their hat 0 and their buttons 0, 1 and 2.
+// as the keyboard does. Controllers that the media library has a layout for are read by it (their
+// buttons as the settings bind them, and the left stick); plain joysticks, such as the arcade
+// encoders that have no layout, by their hat 0 and their numbered buttons, as the settings bind
+// them.
 #pragma once
 
 #include <SDL.h>
@@ -18,6 +19,9 @@ void HandleControllerEvent(const SDL_Event& event);
 
 // The controls that one controller or more hold.
 InputBits ControllerControls();
+
+// Whether the device is open as a plain joystick, read without a layout.
+bool PlainJoystick(SDL_JoystickID id);
 
 // Every controller lets go of everything it holds, until it is pressed or moved again.
 void ReleaseControllers();

@@ -5,25 +5,28 @@
 #include "logic_timer.h"
 #include "menu_keys.h"
 #include "renderer.h"
+#include "settings_file.h"
 #include "sound_device.h"
 
 bool Running = true;
 bool PictureWanted = false;
 
-InputBits ControlForKey(SDL_Keycode key) {
-    for (const KeyBinding& binding : KeyTable) {
-        if (binding.key == key) {
-            return binding.control;
-        }
-    }
-    return 0;
-}
-
 namespace {
 // The controls that keys hold; the controllers hold theirs apart, and a control is held while any
 // of them holds it.
 InputBits KeyControls = 0;
+} // namespace
 
+InputBits ControlForKey(SDL_Keycode key) {
+    return BoundControl(CurrentSettings.bindings, {Device::Key, key});
+}
+
+void ReleaseHeldControls() {
+    KeyControls = 0;
+    ReleaseControllers();
+}
+
+namespace {
 void HandleWindowEvent(const SDL_WindowEvent& event) {
     switch (event.event) {
     case SDL_WINDOWEVENT_SHOWN:
@@ -42,10 +45,17 @@ void HandleWindowEvent(const SDL_WindowEvent& event) {
         Running = false;
         break;
     case SDL_WINDOWEVENT_FOCUS_LOST:
-        // A game in a window left for another is left alone: nothing stays held, and until the
-        // focus returns the library passes on no key and no controller press.
-        KeyControls = 0;
-        ReleaseControllers();
+        // A game in a window left for another waits: nothing stays held, and until the focus
+        // returns the library passes on no key and no controller press.
+        ReleaseHeldControls();
+        PauseFor(PauseEvent::FocusLost);
+        break;
+    case SDL_WINDOWEVENT_MINIMIZED:
+    case SDL_WINDOWEVENT_HIDDEN:
+        PauseFor(PauseEvent::Minimised);
+        break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+        PauseFor(PauseEvent::FocusBack);
         break;
     default:
         break;
@@ -56,6 +66,9 @@ void HandleWindowEvent(const SDL_WindowEvent& event) {
 void PumpEvents() {
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
+        if (TakeForKeySettings(event)) {
+            continue;
+        }
         HandleSoundEvent(event);
         HandleMenuEvent(event);
         switch (event.type) {

@@ -11,6 +11,7 @@
 #include "event_pump.h"
 #include "frame_pacing.h"
 #include "logic_timer.h"
+#include "pause.h"
 #include "records_keeper.h"
 #include "renderer.h"
 #include "snapshot.h"
@@ -25,6 +26,9 @@ constexpr int WindowWidth = 960;
 constexpr int WindowHeight = 720;
 // How often events are read while the GL finishes a picture.
 constexpr GLuint64 FinishPollNanos = 250'000;
+// A paused game has no tick to wait for: the main loop rests until an event, looking this often
+// for a game handed back.
+constexpr int PausedRestMs = 100;
 
 Micros Now() {
     const auto sinceStart = std::chrono::steady_clock::now().time_since_epoch();
@@ -157,7 +161,8 @@ void RunMainLoop() {
             // that core is the one the timer thread and the GL driver's threads need to run on
             // time.
             const Rest rest =
-                RestAfter(look, stoodStill, Paced(pacing), TickDueSoon(tickSeen, Now()));
+                Paused ? Rest{PausedRestMs, 0}
+                       : RestAfter(look, stoodStill, Paced(pacing), TickDueSoon(tickSeen, Now()));
             if (rest.polled > 0) {
                 WaitUntil(Now() + rest.polled);
             } else if (rest.libraryMs > 0) {

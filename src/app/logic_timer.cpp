@@ -4,6 +4,7 @@
 
 #include "cue_ring.h"
 #include "live_recording.h"
+#include "pause.h"
 #include "snapshot.h"
 #include "tick_schedule.h"
 
@@ -17,6 +18,8 @@ TickSchedule Schedule;
 // Timer thread only: the frame before the one just ticked, which the cues are found against.
 // Assigning a frame to it reuses its lists' storage, so the tick allocates nothing for it.
 GameState PreviousFrame;
+// Timer thread only.
+PauseGate Gate;
 } // namespace
 
 void StepLiveGame() {
@@ -34,6 +37,12 @@ Uint32 LogicTick(Uint32 /*interval*/, void* /*userData*/) {
     // The media library counts the next period from the moment its thread woke, so the
     // schedule takes its reading before the frame's own work.
     const std::uint64_t now = SDL_GetPerformanceCounter();
+    const bool paused = GamePaused.load(std::memory_order_acquire);
+    const std::uint32_t held =
+        HoldTick(Gate, Schedule, paused, ResumedAt.load(std::memory_order_relaxed), now);
+    if (held > 0) {
+        return held;
+    }
     StepLiveGame();
     return NextTickDelay(Schedule, now);
 }

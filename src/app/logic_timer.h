@@ -23,7 +23,8 @@ extern SDL_TimerID LogicTimer;
 // the pace.
 void StepLiveGame();
 
-// The timer callback: one StepLiveGame, then the delay to the next 16 ms deadline.
+// The timer callback: one StepLiveGame, then the delay to the next 16 ms deadline; while the game
+// is paused, none.
 Uint32 LogicTick(Uint32 interval, void* userData);
 
 // Starts the 16 ms timer; the last step of the render set-up. A failure is reported on

@@ -1,6 +1,6 @@
 // Velmora: one window, a game after another. The options that end at once (help, version,
-// verifying a replay), then start-up, the sound, the records and the first game, the render
-// set-up (which starts the logic timer as its last step), the main loop, and the shutdown in
+// verifying a replay), then start-up, the settings, the sound, the records and the first game, the
+// render set-up (which starts the logic timer as its last step), the main loop, and the shutdown in
 // reverse order, whose SDL_Quit closes the sound device.
 #include <cstdio>
 #include <string>
@@ -8,6 +8,7 @@
 #include "command_line.h"
 #include "data_files.h"
 #include "lifecycle.h"
+#include "menu_keys.h"
 #include "records_keeper.h"
 #include "renderer.h"
 #include "sound_device.h"
@@ -41,6 +42,8 @@ int main(int argc, char* argv[]) {
     if (!OpenWindow()) {
         return 1;
     }
+    StartWithSettings();
+    ShowWindowAsLeft(Window);
     StartSound();
     OpenRecords();
     StartFirstGame(command.replay);

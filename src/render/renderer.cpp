@@ -13,6 +13,7 @@
 #include "text_display.h"
 #include "textures.h"
 #include "vertex_buffers.h"
+#include "well_words.h"
 
 namespace {
 // The frame being drawn: one whole snapshot, copied once so that every read of the frame sees
@@ -182,10 +183,14 @@ void RenderFrame() {
     }
     DrawTextDisplay(Frame);
     DrawRankingPanel(Frame);
-    BindTexturedGeometry(CubeVertexArray, CubeBuffer);
-    DrawNextPiece(Frame);
-    DrawActivePiece(Frame);
-    DrawBoard(Frame);
+    if (WellWords.empty()) {
+        BindTexturedGeometry(CubeVertexArray, CubeBuffer);
+        DrawNextPiece(Frame);
+        DrawActivePiece(Frame);
+        DrawBoard(Frame);
+    } else {
+        DrawWellWords(WellWords);
+    }
     DrawWellFrame();
     EndFrame();
 }

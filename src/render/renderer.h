@@ -14,7 +14,8 @@ void CreateRenderObjects();
 void DestroyRenderObjects();
 
 // Clears, and when a frame has been published draws it: the text display, the ranking panel
-// (before and after a game), the next piece, the active piece, the board and the well frame. Does
+// (before and after a game), the next piece, the active piece, the board and the well frame, or
+// in place of the pieces and the board the words in the well (well_words.h). Does
 // nothing while the window is too large for the GL (WindowDrawable).
 void RenderFrame();
 

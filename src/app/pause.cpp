@@ -1,0 +1,62 @@
+#include "pause.h"
+
+#include <SDL.h>
+
+std::atomic<bool> GamePaused{false};
+std::atomic<std::uint64_t> ResumedAt{0};
+bool Paused = false;
+
+bool PausedAfter(bool paused, Phase phase, PauseEvent event) {
+    if (phase == NONE || phase == GAMEOVER) {
+        return paused;
+    }
+    switch (event) {
+    case PauseEvent::PauseKey:
+        return !paused;
+    case PauseEvent::FocusLost:
+    case PauseEvent::Minimised:
+    case PauseEvent::ControllerUnplugged:
+        return true;
+    case PauseEvent::FocusBack:
+        break;
+    }
+    // No piece falls before the player is ready.
+    return paused;
+}
+
+bool HandlePauseEvent(PauseEvent event, Phase phase) {
+    const bool paused = PausedAfter(Paused, phase, event);
+    if (paused == Paused) {
+        return false;
+    }
+    Paused = paused;
+    if (!paused) {
+        ResumedAt.store(SDL_GetPerformanceCounter(), std::memory_order_relaxed);
+    }
+    // Release: a wake that sees the game resumed sees the moment of the resume too.
+    GamePaused.store(paused, std::memory_order_release);
+    return true;
+}
+
+std::uint32_t HoldTick(PauseGate& gate, TickSchedule& schedule, bool paused,
+                       std::uint64_t resumedAt, std::uint64_t now) {
+    if (paused) {
+        gate.held = true;
+        return TickPeriodMs;
+    }
+    if (!gate.held) {
+        return 0;
+    }
+    gate.held = false;
+    // The grid starts again at the resume, its next deadline one period on.
+    schedule.origin = resumedAt;
+    schedule.deadline = 1;
+    schedule.started = true;
+    const std::uint64_t due = DeadlineAt(schedule, 1);
+    if (now >= due) {
+        return 0;
+    }
+    const std::uint64_t milliseconds =
+        ((due - now) * 1000 + schedule.frequency - 1) / schedule.frequency;
+    return static_cast<std::uint32_t>(milliseconds);
+}

@@ -1,0 +1,80 @@
+// The pause: which events pause and resume in which phase, and the timer's ticks around pauses.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "live_recording.h"
+#include "logic_timer.h"
+#include "pause.h"
+#include "snapshot.h"
+
+TEST(Pause, OnlyAGameUnderWayPausesAndOnlyThePauseKeyResumes) {
+    struct Case {
+        PauseEvent event;
+        bool before;
+        const char*
+            want; // for the phases NONE, READYGO, ACTIVE, LOCKFLASH, LINECLEAR, ARE, GAMEOVER
+    };
+    const Case cases[] = {
+        {PauseEvent::PauseKey, false, "0111110"},
+        {PauseEvent::PauseKey, true, "1000001"},
+        {PauseEvent::FocusLost, false, "0111110"},
+        {PauseEvent::FocusLost, true, "1111111"},
+        {PauseEvent::Minimised, false, "0111110"},
+        {PauseEvent::ControllerUnplugged, false, "0111110"},
+        {PauseEvent::FocusBack, false, "0000000"},
+        {PauseEvent::FocusBack, true, "1111111"},
+    };
+    for (const Case& c : cases) {
+        std::string got;
+        for (std::uint32_t phase = NONE; phase <= GAMEOVER; ++phase) {
+            got += PausedAfter(c.before, static_cast<Phase>(phase), c.event) ? '1' : '0';
+        }
+        EXPECT_EQ(got, c.want) << static_cast<int>(c.event) << " after " << c.before;
+    }
+}
+
+// The timer's wakes on a clock of microseconds, each up to 0.3 ms late, with pauses of up to half a
+// second begun anywhere: every tick gives the record of the same tick played without pauses, none
+// runs while paused, and the first 100 ms after a resume hold the six ticks of 100 ms, the first
+// one period after the resume.
+TEST(Pause, ASeededGameWithPausesAnywhereReachesTheSameRecordAtEveryTick) {
+    constexpr std::uint32_t Ticks = 4000;
+    constexpr std::uint64_t Period = TickPeriodMs * 1000;
+    std::mt19937 random(26);
+    std::vector<InputBits> controls;
+    std::vector<GameState> expected;
+    GameState game = GameState::newGame(26);
+    for (std::uint32_t n = 0; n < Ticks; ++n) {
+        controls.push_back(random() % 3 ? Down : random() % 2 ? Left : RotateCw);
+        expected.push_back(game.tick(controls.back()));
+    }
+    RequestNewGame(26);
+    TickSchedule schedule{1'000'000};
+    PauseGate gate;
+    bool paused = false;
+    std::uint64_t now = 0, toggle = 50'000, resumedAt = 0, ticksSinceResume = 0;
+    GameState frame;
+    for (std::uint32_t n = 0; n < Ticks;) {
+        if (now >= toggle) {
+            paused = !paused;
+            resumedAt = paused ? resumedAt : toggle;
+            ticksSinceResume = 0;
+            toggle += paused ? random() % 500'000 : 100'000 + random() % 400'000;
+        }
+        std::uint32_t delay = HoldTick(gate, schedule, paused, resumedAt, now);
+        if (delay == 0) {
+            ASSERT_FALSE(paused);
+            if (resumedAt > 0 && ticksSinceResume++ < 6) {
+                EXPECT_EQ((now - resumedAt) / Period, ticksSinceResume) << "tick " << n;
+            }
+            HeldControls = controls[n];
+            StepLiveGame();
+            ASSERT_TRUE(CopySnapshot(frame));
+            ASSERT_EQ(frame, expected[n]) << "tick " << n;
+            ++n;
+            delay = NextTickDelay(schedule, now);
+        }
+        now += delay * 1000 + random() % 300;
+    }
+}

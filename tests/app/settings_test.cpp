@@ -1,0 +1,109 @@
+// The settings file's text, read and written, and the key settings screen as a step of presses.
+#include <gtest/gtest.h>
+
+#include "key_settings.h"
+#include "settings.h"
+
+// Whether each of the lines, parted by '|', stands whole in the settings written.
+static std::string Missing(const Settings& settings, const std::string& lines) {
+    const std::string written = WriteSettings(settings);
+    std::string missing;
+    for (std::size_t from = 0, to = 0; from <= lines.size(); from = to + 1) {
+        to = std::min(lines.find('|', from), lines.size());
+        const std::string line = "\n" + lines.substr(from, to - from) + "\n";
+        missing += written.find(line) == std::string::npos ? line : "";
+    }
+    return missing.empty() ? "" : missing + "not in\n" + written;
+}
+
+TEST(Settings, EachLineIsReadOrRefusedWithItsNumberAndWhy) {
+    struct Case {
+        const char *name, *text, *want, *problems;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"nothing: the defaults", "", "left = A|right = D|rotate_ccw2 = P|sound = on|window = window", ""},
+        {"several keys, names with spaces, any case", "[keys]\nleft = a, LEFT, keypad 4\n", "left = A, Left, Keypad 4|right = D", ""},
+        {"comments, blanks, CRLF, a control left out", "# c\n; c\n\n [KEYS] \r\n Right =  Right Shift \r\n", "left = A|right = Right Shift", ""},
+        {"keys by the character they type", "[keys]\nleft = \xc3\xa9, \xe2\x82\xac, \xdf\xbf\n", "left = \xc3\xa9, \xe2\x82\xac, \xdf\xbf", ""},
+        {"the comma keys by a word", "[keys]\nleft = comma, Keypad Comma, .\n", "left = Comma, Keypad Comma, .", ""},
+        {"two controls swap keys", "[keys]\nleft = D\nright = A\n", "left = D|right = A", ""},
+        {"the unread controls' keys are free", "[keys]\nleft = W, Space\n", "left = W, Space", ""},
+        {"a control given nothing", "[keys]\nrotate_cw =\nleft = O\n", "rotate_cw =|left = O", ""},
+        {"another control's default", "[keys]\nleft = D\n", "left = A|right = D", "line 2: D is already right's"},
+        {"a key given twice", "[keys]\nleft = J\nright = J\n", "left = J|right = D", "line 3: J is already left's"},
+        {"a control given twice", "[keys]\nleft = J\nleft = K\n", "left = J", "line 3: left is given on an earlier line"},
+        {"the program's keys; F3 is free", "[keys]\ndown = Escape\ndown = return\ndown = Keypad Enter\ndown = F2\ndown = F11\ndown = M\ndown = F3\n", "down = F3",
+         "line 2: Escape is the program's own|line 3: Return is the program's own|line 4: Keypad Enter is the program's own|"
+         "line 5: F2 is the program's own|line 6: F11 is the program's own|line 7: M is the program's own"},
+        {"unknown names", "[keys]\njump = J\nleft = Lefty\nleft = A,,D\nleft = \xc0\xa0\n[joystick]\nleft = button 99999999999\n", "left = A",
+         "line 2: unknown control \"jump\"|line 3: unknown name \"Lefty\"|line 4: an empty name in the list|"
+         "line 5: unknown name \"\xc0\xa0\"|line 7: unknown name \"button 99999999999\""},
+        {"no '=', no section, junk", "left = J\n[keys]\nleft J\nright = \x01\xff\n[pad\n", "left = A|right = D",
+         "line 1: not under [keys], [pad], [joystick] or [options]|line 3: expected NAME = VALUE|line 4: not text|"
+         "line 5: expected NAME = VALUE"},
+        {"an unknown section is skipped whole", "[mouse]\nleft = 1\n[keys]\nleft = J\n", "left = J", "line 1: unknown section [mouse]; its lines are skipped"},
+        {"pads, joysticks, options", "[pad]\nrotate_cw = Y\nleft = start\n[joystick]\nleft = button 255, hat left\ndown = button 256\n"
+         "[options]\nsound = off\nwindow = fullscreen\nvolume = 3\nsound = loud\n",
+         "rotate_cw = y|left = button 255, hat left|down = hat down|sound = off|window = fullscreen",
+         "line 3: start is the program's own|line 6: unknown name \"button 256\"|line 10: unknown setting \"volume\"|"
+         "line 11: expected sound = on or off"},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        const SettingsRead read = ReadSettings(c.text);
+        EXPECT_EQ(Missing(read.settings, c.want), "") << c.name;
+        std::string problems;
+        for (const std::string& problem : read.problems) {
+            problems += (problems.empty() ? "" : "|") + problem;
+        }
+        EXPECT_EQ(problems, c.problems) << c.name;
+        const SettingsRead again = ReadSettings(WriteSettings(read.settings));
+        EXPECT_TRUE(again.problems.empty()) << c.name;
+        EXPECT_EQ(WriteSettings(again.settings), WriteSettings(read.settings)) << c.name;
+    }
+    EXPECT_EQ(BoundControl(DefaultBindings(), {Device::Key, SDLK_SPACE}), Space);
+    EXPECT_EQ(BoundControl(DefaultBindings(), {Device::Key, SDLK_w}), Up);
+    EXPECT_EQ(BoundControl(ReadSettings("[keys]\nleft=w").settings.bindings, {Device::Key, 'w'}),
+              Left);
+}
+
+TEST(KeySettings, EachPressIsTakenOrRefusedAndEscapeOrTheLastControlCloses) {
+    const auto key = [](SDL_Keycode code) { return Input{Device::Key, code}; };
+    const Input start{Device::Pad, SDL_CONTROLLER_BUTTON_START},
+        y{Device::Pad, SDL_CONTROLLER_BUTTON_Y};
+    struct Case {
+        const char* name;
+        std::vector<Input> presses;
+        std::size_t asking; // 6 once closed
+        const char *refusal, *want;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"all six in order", {key('j'), key('l'), key('k'), key('u'), key('o'), key('p')}, 6, "",
+         "left = J|right = L|down = K|rotate_ccw = U|rotate_cw = O|rotate_ccw2 = P"},
+        {"another control's key", {key('d')}, 0, "TAKEN BY RIGHT", "left = A|right = D"},
+        {"the program's keys and Start", {key(SDLK_F11), start}, 0, "USED BY THE GAME", "left = A"},
+        {"a refusal lasts one press", {key('d'), key(SDLK_LEFT)}, 1, "", "left = Left"},
+        {"Escape part-way", {key('j'), key(SDLK_ESCAPE)}, 6, "", "left = J|right = D"},
+        {"Backspace restores every default", {key('j'), key('l'), key(SDLK_BACKSPACE)}, 0, "", "left = A|right = D"},
+        {"a pad's button, a joystick's hat, an unread control's key", {y, {Device::Joystick, HatCode | SDL_HAT_UP}, key('w')},
+         3, "", "left = y|right = hat up|left = A|down = W"},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        KeySettingsScreen screen = OpenKeySettings(DefaultBindings());
+        for (const Input& press : c.presses) {
+            screen = StepKeySettings(screen, press);
+        }
+        EXPECT_EQ(screen.open ? screen.asking : 6, c.asking) << c.name;
+        EXPECT_EQ(screen.refusal, c.refusal) << c.name;
+        EXPECT_EQ(Missing({screen.bindings, false, false}, c.want), "") << c.name;
+    }
+    const KeySettingsScreen screen =
+        StepKeySettings(StepKeySettings(OpenKeySettings(DefaultBindings()), key('a')), key('a'));
+    const std::vector<std::string> words = {
+        "KEYS",      "PRESS FOR",          "RIGHT", "NOW: D", "TAKEN BY LEFT",
+        "ESC: DONE", "BACKSPACE: DEFAULTS"};
+    EXPECT_EQ(KeySettingsWords(screen), words);
+}

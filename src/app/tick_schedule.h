@@ -21,6 +21,9 @@ struct TickSchedule {
 // Counter reading of deadline `index` of the schedule.
 std::uint64_t DeadlineAt(const TickSchedule& schedule, std::uint32_t index);
 
+// Whether a tick is due at `now`: the schedule has not started, or its next deadline has come.
+bool TickDue(const TickSchedule& schedule, std::uint64_t now);
+
 // Called once per tick with the counter reading taken as the tick began. Moves the schedule
 // on by one deadline and answers the whole milliseconds from `now` to the next one (at least
 // 1, since a timer callback that answers 0 is cancelled).

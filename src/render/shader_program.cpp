@@ -54,13 +54,24 @@ const char* ReadTextFile(const char* fileName, std::string& text) {
     return text.c_str();
 }
 
+std::string WithVersionLine(const std::string& source, const char* versionLine) {
+    constexpr char Directive[] = "#version";
+    if (source.compare(0, sizeof Directive - 1, Directive) != 0) {
+        return source;
+    }
+    const std::size_t lineEnd = source.find('\n');
+    return versionLine +
+           (lineEnd == std::string::npos ? std::string() : source.substr(lineEnd + 1));
+}
+
 GLuint LoadShaderProgram(const ShaderStage (&stages)[2]) {
     // The stages go by position; their type fields are not consulted.
     const GLuint vertexShader = glCreateShader(GL_VERTEX_SHADER);
     const GLuint fragmentShader = glCreateShader(GL_FRAGMENT_SHADER);
 
     std::string source;
-    if (!CompileStage(vertexShader, ReadTextFile(stages[0].fileName, source))) {
+    ReadTextFile(stages[0].fileName, source);
+    if (!CompileStage(vertexShader, WithVersionLine(source, ShaderVersionLine).c_str())) {
         std::fputs("\nVertex Shader compilation failed...\n", stderr);
         const std::vector<char> log = FetchLog(vertexShader);
         for (const char* c = log.data(); *c != '\0'; ++c) {
@@ -69,7 +80,8 @@ GLuint LoadShaderProgram(const ShaderStage (&stages)[2]) {
     }
 
     source.clear();
-    if (!CompileStage(fragmentShader, ReadTextFile(stages[1].fileName, source))) {
+    ReadTextFile(stages[1].fileName, source);
+    if (!CompileStage(fragmentShader, WithVersionLine(source, ShaderVersionLine).c_str())) {
         std::fputs("\nFragment Shader compilation failed...\n", stderr);
         const std::vector<char> log = FetchLog(fragmentShader);
         for (const char* c = log.data(); *c != '\0'; ++c) {

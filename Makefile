@@ -17,6 +17,7 @@
 #            Emscripten, on SDL2 built from Debian's sources (once: kept in build-web/deps)
 # make web-run serves that site on http://127.0.0.1:8000/
 # make web-test plays the site in Debian's Chromium, headless, through puppeteer-core
+# make web-bench measures the site's tick cadence and key-to-tick delay in that browser
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS := -DVELMORA_WERROR=$(if $(VELMORA_WERROR),$(VELMORA_WERROR),OFF)
 WITH_DISPLAY := scripts/with-display.sh
@@ -28,7 +29,7 @@ FILES ?=
 MUTANTS_FLAGS ?=
 
 .PHONY: deps build run test test-plain test-asan test-tsan package bench fuzz soak mutants windows \
-	windows-test web web-run web-test format clean
+	windows-test web web-run web-test web-bench format clean
 
 deps:
 	@scripts/install-deps.sh
@@ -134,6 +135,9 @@ web-run: web
 
 web-test: web
 	@scripts/web-test.sh build-web/site
+
+web-bench: web
+	@scripts/web-test.sh build-web/site bench.mjs
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

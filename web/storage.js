@@ -17,6 +17,8 @@ Module.preRun = (Module.preRun || []).concat(() => {
 });
 
 // One write at a time: a game kept while one is under way is written once that one ends.
+// Module.filesKept counts the writes that reached the storage.
+Module.filesKept = 0;
 let keeping = false;
 let keepAgain = false;
 Module.keepFiles = () => {
@@ -29,6 +31,8 @@ Module.keepFiles = () => {
     keeping = false;
     if (error) {
       Module.printErr('The browser could not keep the records (' + error + ').');
+    } else {
+      Module.filesKept += 1;
     }
     if (keepAgain) {
       keepAgain = false;

@@ -16,10 +16,6 @@ std::uint64_t DeadlineAt(const TickSchedule& schedule, std::uint32_t index) {
     return schedule.origin + std::uint64_t{index} * schedule.frequency * TickPeriodMs / 1000;
 }
 
-bool TickDue(const TickSchedule& schedule, std::uint64_t now) {
-    return !schedule.started || now >= DeadlineAt(schedule, schedule.deadline);
-}
-
 std::uint32_t NextTickDelay(TickSchedule& schedule, std::uint64_t now) {
     const std::uint64_t due = DeadlineAt(schedule, schedule.deadline);
     const std::uint64_t stallLimit = schedule.frequency * TickPeriodMs * StallPeriods / 1000;
@@ -41,4 +37,13 @@ std::uint32_t NextTickDelay(TickSchedule& schedule, std::uint64_t now) {
     }
     const std::uint64_t milliseconds = CeilDiv((next - now) * 1000, schedule.frequency);
     return static_cast<std::uint32_t>(milliseconds);
+}
+
+std::uint32_t TicksDue(TickSchedule& schedule, std::uint64_t now) {
+    std::uint32_t due = 0;
+    while (!schedule.started || now >= DeadlineAt(schedule, schedule.deadline)) {
+        NextTickDelay(schedule, now);
+        ++due;
+    }
+    return due;
 }

@@ -11,6 +11,7 @@
 
 #include "event_pump.h"
 #include "frame_pacing.h"
+#include "icon_image.h"
 #include "lifecycle.h"
 #include "logic_timer.h"
 #include "records_keeper.h"
@@ -21,6 +22,7 @@
 namespace {
 // The media library draws on the page's element of this id.
 constexpr const char* Canvas = "#canvas";
+constexpr int PageIconSize = 64;
 
 TickSchedule Schedule;
 GameState Newest;           // the newest tick published
@@ -52,30 +54,38 @@ void FollowPageSize() {
 // no frames; its first frame back finds the schedule stalled, which starts it again from there,
 // so the game stands still while it is not seen and does not catch up in a burst.
 bool RunDueTicks() {
-    const std::uint64_t now = SDL_GetPerformanceCounter();
-    bool ran = false;
-    while (TickDue(Schedule, now)) {
+    const std::uint32_t due = TicksDue(Schedule, SDL_GetPerformanceCounter());
+    for (std::uint32_t tick = 0; tick < due; ++tick) {
         StepLiveGame();
-        NextTickDelay(Schedule, now);
-        ++TicksRun;
-        ran = true;
     }
-    return ran;
+    TicksRun += due;
+    return due > 0;
 }
 
-// What the page and its tests can read of the game, as of this frame: the ticks run, the
-// newest tick's phase and frame count, the controls held, and the frame's time.
+// What the page and its tests can read of the game: the ticks run since the page opened, and of
+// the newest tick its phase, its frame count, the controls it read and the time of the frame
+// that ran it (on the page's clock, performance.now()).
 EM_JS(void, ShowGame, (unsigned ticks, unsigned phase, unsigned frames, unsigned controls), {
-    Module.game = {
-        ticks : ticks,
-        phase : phase,
-        frames : frames,
-        controls : controls,
-        at : performance.now()
-    };
+    const game = Module.game || {ticks : 0};
+    const at = ticks == game.ticks ? game.at : performance.now();
+    Module.game = {ticks : ticks, phase : phase, frames : frames, controls : controls, at : at};
 });
 
-// The page writes the files kept in memory to the browser's storage (page.js).
+// The page's icon, drawn from the block faces as the desktop window's is: rows of RGB pixels.
+EM_JS(void, ShowPageIcon, (const std::uint8_t* pixels, int size), {
+    const canvas = document.createElement('canvas');
+    canvas.width = canvas.height = size;
+    const context = canvas.getContext('2d');
+    const image = context.createImageData(size, size);
+    for (let i = 0; i < size * size; i++) {
+        image.data.set(HEAPU8.subarray(pixels + 3 * i, pixels + 3 * i + 3), 4 * i);
+        image.data[4 * i + 3] = 255;
+    }
+    context.putImageData(image, 0, 0);
+    document.querySelector('link[rel=icon]').href = canvas.toDataURL();
+});
+
+// The page writes the files kept in memory to the browser's storage (storage.js).
 EM_JS(void, KeepFilesInBrowser, (), { Module.keepFiles(); });
 
 void Frame() {
@@ -88,12 +98,12 @@ void Frame() {
     }
     const bool newTick = RunDueTicks() && RedrawPending.exchange(false);
     const bool published = newTick && CopySnapshot(Newest);
+    ShowGame(TicksRun, Newest.phase, Newest.frameCount, Newest.prevControls);
     if (LookFor(newTick, PictureWanted, published ? &Newest : nullptr, DrawnFrame()) ==
         Look::Present) {
         PictureWanted = false;
         RenderFrame();
     }
-    ShowGame(TicksRun, Newest.phase, Newest.frameCount, HeldControls.load());
     if (!Running) {
         emscripten_cancel_main_loop();
         ShutDown();
@@ -123,6 +133,8 @@ SDL_TimerID StartLogicTimer() {
 }
 
 void RunMainLoop() {
+    const std::vector<std::uint8_t> icon = IconPixels(PageIconSize);
+    ShowPageIcon(icon.data(), PageIconSize);
     // At the browser's animation frames. The loop stands in for main's own: main goes no further,
     // and the page lives on until it is closed.
     emscripten_set_main_loop(Frame, 0, 1);

@@ -55,13 +55,11 @@ const char* ReadTextFile(const char* fileName, std::string& text) {
 }
 
 std::string WithVersionLine(const std::string& source, const char* versionLine) {
-    constexpr char Directive[] = "#version";
-    if (source.compare(0, sizeof Directive - 1, Directive) != 0) {
+    constexpr char FilesVersionLine[] = "#version 330 core\n";
+    if (source.compare(0, sizeof FilesVersionLine - 1, FilesVersionLine) != 0) {
         return source;
     }
-    const std::size_t lineEnd = source.find('\n');
-    return versionLine +
-           (lineEnd == std::string::npos ? std::string() : source.substr(lineEnd + 1));
+    return versionLine + source.substr(sizeof FilesVersionLine - 1);
 }
 
 GLuint LoadShaderProgram(const ShaderStage (&stages)[2]) {

@@ -33,8 +33,9 @@ extern ColoredProgramRecord ColoredProgram;
 // cannot be opened (or is a directory). Returns text's characters, NUL-terminated.
 const char* ReadTextFile(const char* fileName, std::string& text);
 
-// The shader files start with the desktop's version line; the source with its first line, when
-// that is a #version line, replaced by the one given (which ends in a line break).
+// The shader files are written for the desktop's GL and start with its version line; the source
+// with that line replaced by the one given (which ends in a line break). A source that starts
+// otherwise is left as it is.
 std::string WithVersionLine(const std::string& source, const char* versionLine);
 
 // Compiles stages[0] as the vertex and stages[1] as the fragment shader, each with the

@@ -3,6 +3,10 @@
 // refuses its storage (some private windows), the game goes on and keeps nothing.
 Module.preRun = (Module.preRun || []).concat(() => {
   const folder = '/velmora';
+  if (typeof indexedDB === 'undefined') {
+    Module.printErr('The browser offers no storage (IndexedDB): no game will be kept.');
+    return;
+  }
   FS.mkdir(folder);
   FS.mount(IDBFS, {}, folder);
   addRunDependency('storage');

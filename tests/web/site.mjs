@@ -29,7 +29,9 @@ export async function startBrowser() {
   const browser = await puppeteer.launch({
     executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
     headless: true,
-    defaultViewport: { width: 960, height: 758 },
+    // A window of 480 by 400 on a screen of two device pixels to one: a canvas of 480 by 360 on
+    // the page above the line of keys (40), whose 960 by 720 pixels are the device's.
+    defaultViewport: { width: 480, height: 400, deviceScaleFactor: 2 },
     args: ['--headless=new', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
       '--no-sandbox', '--disable-background-networking', '--disable-component-update',
       '--disable-sync', '--no-first-run', '--disable-quic', `--user-data-dir=${profile}`],

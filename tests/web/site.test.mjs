@@ -25,6 +25,18 @@ function filledCells(shot) {
 // The ranking's first line, beside the well at half size.
 const firstRankingLine = (shot) => litShare(shot, 7, 8, 19, 8.5);
 
+// The bars of the well frame, and points just outside them and inside the empty well.
+function assertWellFrame(shot) {
+  for (const [x, y] of [[-5.375, 1], [5.375, 1], [0, 11.375], [0, -9.375]]) {
+    assert.ok(brightness(shot, x, y) > 64, `frame at ${x}, ${y}`);
+  }
+  for (const [x, y] of [[-6.25, 1], [6.25, 1], [0, 12.25], [0, -10.25], [0, 0]]) {
+    assert.ok(brightness(shot, x, y) < 32, `nothing at ${x}, ${y}`);
+  }
+}
+
+const canvasSize = () => page.$eval('#canvas', (canvas) => [canvas.width, canvas.height]);
+
 before(async () => {
   server = await serve(site);
   origin = `http://127.0.0.1:${server.address().port}`;
@@ -48,12 +60,9 @@ test('the page plays with no error and asks no other host', async () => {
 
 test('the first picture has the well frame, the text display and the next piece', async () => {
   await gameWhere(page, (g) => g.phase === 1, 30, 'READYGO');
+  assert.deepEqual(await canvasSize(), [960, 720]);
   const shot = await picture(page);
-  const frame = [[-5.375, 1], [5.375, 1], [0, 11.375], [0, -9.375]];
-  for (const [x, y] of frame) assert.ok(brightness(shot, x, y) > 64, `frame at ${x}, ${y}`);
-  for (const [x, y] of [[-6.25, 1], [6.25, 1], [0, 12.25], [0, -10.25], [0, 0]]) {
-    assert.ok(brightness(shot, x, y) < 32, `nothing at ${x}, ${y}`);
-  }
+  assertWellFrame(shot);
   const lit = { NEXT: [-6, 13, -2, 14], PHASE: [-17, -1, -12, 0], next: [-2, 13.25, 2, 14.75] };
   for (const [what, box] of Object.entries(lit)) {
     assert.ok(litShare(shot, ...box) > 0.2, `${what} drawn`);
@@ -84,6 +93,15 @@ test('a game held on S ends, Enter starts another, and a reload still ranks the 
   assert.deepEqual(page.errors, []);
 });
 
+test('the canvas follows the window, 4:3 and as large as it allows', async () => {
+  await page.setViewport({ width: 700, height: 520, deviceScaleFactor: 1 });
+  await page.waitForFunction(() => document.getElementById('canvas').width === 640);
+  assert.deepEqual(await canvasSize(), [640, 480]);
+  const shot = await picture(page);
+  assert.equal(shot.width, 640);
+  assertWellFrame(shot);
+});
+
 test('a lost WebGL context is said on the page and the console', async () => {
   await page.evaluate(() =>
     document.getElementById('canvas').getContext('webgl2')
@@ -91,6 +109,17 @@ test('a lost WebGL context is said on the page and the console', async () => {
   await page.waitForFunction(() => /context lost/.test(document.getElementById('message').textContent));
   assert.equal(page.errors.length, 1);
   assert.match(page.errors[0], /context lost/);
+});
+
+test('where the browser refuses its storage the page says so and the game plays on', async () => {
+  const private_ = await openPage(browser, `${origin}/`, (p) => p.evaluateOnNewDocument(() => {
+    IDBFactory.prototype.open = () => { throw new DOMException('refused', 'InvalidStateError'); };
+  }));
+  await gameWhere(private_, (g) => g.ticks > 10, 60, 'tick');
+  assert.match(await private_.$eval('#message', (m) => m.textContent), /no game will be kept/);
+  assert.ok(private_.errors.length > 0);
+  assert.ok(private_.errors.every((line) => /no game will be kept/.test(line)), private_.errors);
+  await private_.close();
 });
 
 test('without WebGL 2, or opened from a file, the page says why it cannot play', async () => {

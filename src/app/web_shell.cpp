@@ -96,7 +96,8 @@ void Frame() {
         KeepFilesInBrowser();
         PictureWanted = true;
     }
-    const bool newTick = RunDueTicks() && RedrawPending.exchange(false);
+    // Nothing else publishes: a frame that ran a tick has a new one, whatever RedrawPending says.
+    const bool newTick = RunDueTicks();
     const bool published = newTick && CopySnapshot(Newest);
     ShowGame(TicksRun, Newest.phase, Newest.frameCount, Newest.prevControls);
     if (LookFor(newTick, PictureWanted, published ? &Newest : nullptr, DrawnFrame()) ==

@@ -13,6 +13,11 @@
 #            GLEW built from Debian's sources (once: they are kept in build-windows/deps)
 # make windows-test plays that zip's program through under Wine, as the end-to-end test plays
 #            the Linux build
+# make web  builds build-web/site, the game for the browser (WebAssembly on WebGL 2) with Debian's
+#            Emscripten, on SDL2 built from Debian's sources (once: kept in build-web/deps)
+# make web-run serves that site on http://127.0.0.1:8000/
+# make web-test plays the site in Debian's Chromium, headless, through puppeteer-core
+# make web-bench measures the site's tick cadence and key-to-tick delay in that browser
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS := -DVELMORA_WERROR=$(if $(VELMORA_WERROR),$(VELMORA_WERROR),OFF)
 WITH_DISPLAY := scripts/with-display.sh
@@ -24,7 +29,7 @@ FILES ?=
 MUTANTS_FLAGS ?=
 
 .PHONY: deps build run test test-plain test-asan test-tsan package bench fuzz soak mutants windows \
-	windows-test format clean
+	windows-test web web-run web-test web-bench format clean
 
 deps:
 	@scripts/install-deps.sh
@@ -112,9 +117,31 @@ windows-test: windows
 	cmake --build build -j $(JOBS) --target e2e_tests
 	scripts/windows-test.sh build-windows/velmora-*-windows-x64.zip build/tests/e2e/e2e_tests
 
+# Emscripten's optimiser runs on node and finds its modules in Debian's folder, which a node
+# from elsewhere does not search.
+WEB_ENV := NODE_PATH=/usr/share/nodejs
+
+web: deps
+	@scripts/install-deps.sh web
+	@JOBS=$(JOBS) scripts/build-web-deps.sh build-web/deps
+	$(WEB_ENV) emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=MinSizeRel \
+		-DCMAKE_FIND_ROOT_PATH=$(CURDIR)/build-web/deps/prefix $(CMAKE_FLAGS) >/dev/null
+	$(WEB_ENV) cmake --build build-web -j $(JOBS)
+	@scripts/web-size.sh build-web/site
+
+web-run: web
+	@echo "Velmora is served on http://127.0.0.1:8000/ (Ctrl+C ends)"
+	python3 -m http.server 8000 --bind 127.0.0.1 --directory build-web/site
+
+web-test: web
+	@scripts/web-test.sh build-web/site
+
+web-bench: web
+	@scripts/web-test.sh build-web/site bench.mjs
+
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
 	rm -rf build build-asan build-tsan build-release build-fuzz build-soak build-windows \
-		build-mutants
+		build-mutants build-web

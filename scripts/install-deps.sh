@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the game need; with the argument
 # "package", also those that build the Debian package and check it; with "windows", the MinGW-w64
-# cross compiler, Wine, and the source-package entries that bring SDL2's and GLEW's sources.
+# cross compiler, Wine, and the source-package entries that bring SDL2's and GLEW's sources; with
+# "web", Emscripten, Chromium and npm for the browser build and its tests, and the source entries.
 # Does nothing when every package is already present.
 set -euo pipefail
 
@@ -19,6 +20,11 @@ fi
 if [ "${1:-}" = windows ]; then
   packages+=(dpkg-dev g++-mingw-w64-x86-64-posix wine wine64)
 fi
+if [ "${1:-}" = web ]; then
+  packages+=(dpkg-dev emscripten binaryen chromium gzip)
+  # A node from elsewhere comes with its own npm; Debian's would replace it.
+  command -v npm >/dev/null || packages+=(npm)
+fi
 
 if [ "$(id -u)" -eq 0 ]; then
   sudo=()
@@ -30,7 +36,7 @@ apt_get=("${sudo[@]}" apt-get -o DPkg::Lock::Timeout=600)
 
 # SDL2's and GLEW's sources come from source entries that mirror the binary ones, so from the
 # same archive; they are added, and the lists read again, when apt does not know those sources.
-if [ "${1:-}" = windows ] && ! apt-cache showsrc glew 2>/dev/null | grep -q '^Package: glew$'; then
+if { [ "${1:-}" = windows ] || [ "${1:-}" = web ]; } && ! apt-cache showsrc glew 2>/dev/null | grep -q '^Package: glew$'; then
   if ! grep -qrs -e '^deb-src ' -e '^Types:.*deb-src' /etc/apt/sources.list /etc/apt/sources.list.d/
   then
     if [ -f /etc/apt/sources.list.d/debian.sources ]; then

@@ -1,21 +1,11 @@
 #include "lifecycle.h"
 
-#include <GL/glew.h>
-
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <thread>
 
 #include "controllers.h"
-#include "event_pump.h"
-#include "frame_pacing.h"
 #include "logic_timer.h"
-#include "pause.h"
-#include "records_keeper.h"
 #include "renderer.h"
-#include "snapshot.h"
-#include "tick_schedule.h"
 #include "window_identity.h"
 
 SDL_Window* Window = nullptr;
@@ -24,65 +14,6 @@ SDL_GLContext GLContext = nullptr;
 namespace {
 constexpr int WindowWidth = 960;
 constexpr int WindowHeight = 720;
-// How often events are read while the GL finishes a picture.
-constexpr GLuint64 FinishPollNanos = 250'000;
-// A paused game has no tick to wait for: the main loop rests until an event, looking this often
-// for a game handed back.
-constexpr int PausedRestMs = 100;
-
-Micros Now() {
-    const auto sinceStart = std::chrono::steady_clock::now().time_since_epoch();
-    return std::chrono::duration_cast<std::chrono::microseconds>(sinceStart).count();
-}
-
-// Rests as asked, unless an event comes first; answers whether one came. The event stays queued
-// for PumpEvents.
-bool EventDuring(Rest rest) {
-    if (rest.libraryMs > 0) {
-        return SDL_WaitEventTimeout(nullptr, rest.libraryMs) != 0;
-    }
-    SDL_PumpEvents();
-    if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT)) {
-        return true;
-    }
-    std::this_thread::sleep_for(std::chrono::microseconds(rest.polled));
-    return false;
-}
-
-// Waits until the moment or an event, whichever comes first.
-void WaitUntil(Micros moment) {
-    for (Rest step = NextWaitStep(moment - Now()); step.libraryMs > 0 || step.polled > 0;
-         step = NextWaitStep(moment - Now())) {
-        if (EventDuring(step)) {
-            return;
-        }
-    }
-}
-
-// Waits until the GL has finished what it was given, reading events meanwhile: a key pressed
-// while a picture is drawn still reaches the next tick.
-void FinishReadingEvents() {
-    const GLsync finished = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
-    while (glClientWaitSync(finished, GL_SYNC_FLUSH_COMMANDS_BIT, FinishPollNanos) ==
-           GL_TIMEOUT_EXPIRED) {
-        PumpEvents();
-    }
-    glDeleteSync(finished);
-}
-
-// Draws the newest tick and presents it, timing both for the pacing.
-void Present(FramePacing& pacing) {
-    const Micros start = Now();
-    RenderFrame();
-    // Finished here, the drawing's time stands apart from the swap's wait for the display.
-    FinishReadingEvents();
-    const Micros drawn = Now();
-    NoteDrawing(pacing, drawn - start);
-    SDL_GL_SwapWindow(Window);
-    // No second picture is queued behind this one: the next drawing starts from a shown one.
-    glFinish();
-    NoteSwap(pacing, drawn, Now());
-}
 } // namespace
 
 void FatalError(const char* message) {
@@ -97,12 +28,9 @@ bool OpenWindow() {
         FatalError("Unable to initialize SDL");
     }
     StartControllers();
-    // The library resets its GL attributes when the video subsystem starts, so the version
-    // request only counts from here on. The renderer needs vertex arrays and GLSL 3.30.
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_FLAGS, SDL_GL_CONTEXT_FORWARD_COMPATIBLE_FLAG);
+    // The library resets its GL attributes when the video subsystem starts, so the requests only
+    // count from here on.
+    AskForGLContext();
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
 
@@ -113,71 +41,9 @@ bool OpenWindow() {
         FatalError("Unable to create window");
     }
     ShowWindowIcon(Window);
-    // A context that could not be created shows up as the GLEW failure below.
+    // A context that could not be created shows up as a failure to load the entry points.
     GLContext = SDL_GL_CreateContext(Window);
-
-    // Core profiles list their extensions only through glGetStringi; without this GLEW would
-    // miss entry points there.
-    glewExperimental = GL_TRUE;
-    const GLenum result = glewInit();
-    if (result != GLEW_OK) {
-        std::fprintf(stderr, "Error: %s\n", glewGetErrorString(result));
-        return false;
-    }
-    // glewInit may probe the core profile with a call it rejects; that error is GLEW's, and
-    // nothing of ours should meet it.
-    glGetError();
-
-    SDL_GL_SetSwapInterval(1);
-    return true;
-}
-
-void RunMainLoop() {
-    FramePacing pacing;
-    GameState newest;
-    Micros deadline = 0;     // of the next look for a new tick
-    Micros tickSeen = 0;     // when a look last found a new tick
-    bool stoodStill = false; // a look since the last picture found the picture standing still
-    while (Running) {
-        PumpEvents();
-        // A game kept changes the ranking beside the well, which no tick shows.
-        PictureWanted = KeepFinishedGame() || PictureWanted;
-        if (Now() < deadline) {
-            WaitUntil(deadline);
-            continue;
-        }
-        // The first pass, before any tick, presents the clear colour.
-        const bool newTick = RedrawPending.exchange(false, std::memory_order_acquire);
-        tickSeen = newTick ? Now() : tickSeen;
-        const bool published = newTick && CopySnapshot(newest);
-        const Look look =
-            LookFor(newTick, PictureWanted, published ? &newest : nullptr, DrawnFrame());
-        if (look == Look::Present) {
-            PictureWanted = false;
-            stoodStill = false;
-            Present(pacing);
-        } else {
-            // Polling without a pause would keep a core busy for nothing, and on a small machine
-            // that core is the one the timer thread and the GL driver's threads need to run on
-            // time.
-            const Rest rest =
-                Paused ? Rest{PausedRestMs, 0}
-                       : RestAfter(look, stoodStill, Paced(pacing), TickDueSoon(tickSeen, Now()));
-            if (rest.polled > 0) {
-                WaitUntil(Now() + rest.polled);
-            } else if (rest.libraryMs > 0) {
-                SDL_WaitEventTimeout(nullptr, rest.libraryMs);
-            }
-        }
-        if (look == Look::StandingStill) {
-            // A tick that changes the picture after this rest is drawn at once, aimed at no
-            // refresh.
-            stoodStill = true;
-            pacing.aim = 0;
-            continue;
-        }
-        deadline = NextDeadline(pacing, Now());
-    }
+    return StartGL();
 }
 
 void ShutDown() {

@@ -1,25 +1,17 @@
 #include "logic_timer.h"
 
-#include <cstdio>
-
 #include "cue_ring.h"
 #include "live_recording.h"
-#include "pause.h"
 #include "snapshot.h"
-#include "tick_schedule.h"
 
 GameState LiveGame;
 std::atomic<std::uint32_t> HeldControls{0};
 SDL_TimerID LogicTimer = 0;
 
 namespace {
-// Timer thread only, once StartLogicTimer has filled in the frequency.
-TickSchedule Schedule;
 // Timer thread only: the frame before the one just ticked, which the cues are found against.
 // Assigning a frame to it reuses its lists' storage, so the tick allocates nothing for it.
 GameState PreviousFrame;
-// Timer thread only.
-PauseGate Gate;
 } // namespace
 
 void StepLiveGame() {
@@ -31,34 +23,4 @@ void StepLiveGame() {
     PreviousFrame = frame;
     PublishSnapshot(frame);
     HandOverEndedGame(LiveGame);
-}
-
-Uint32 LogicTick(Uint32 /*interval*/, void* /*userData*/) {
-    // The media library counts the next period from the moment its thread woke, so the
-    // schedule takes its reading before the frame's own work.
-    const std::uint64_t now = SDL_GetPerformanceCounter();
-    const bool paused = GamePaused.load(std::memory_order_acquire);
-    const std::uint32_t held =
-        HoldTick(Gate, Schedule, paused, ResumedAt.load(std::memory_order_relaxed), now);
-    if (held > 0) {
-        return held;
-    }
-    StepLiveGame();
-    return NextTickDelay(Schedule, now);
-}
-
-SDL_TimerID StartLogicTimer() {
-    // Written before the timer thread can run the first tick; SDL_AddTimer hands the timer
-    // over under the library's lock, which orders this store before that tick.
-    Schedule = TickSchedule{};
-    Schedule.frequency = SDL_GetPerformanceFrequency();
-    // SDL_Quit stops only the subsystems that were asked for. Asked for, the timer's thread is
-    // stopped there, after any tick under way, before the game records are destroyed after
-    // main; brought up by SDL_AddTimer alone, it would outlive them.
-    SDL_InitSubSystem(SDL_INIT_TIMER);
-    LogicTimer = SDL_AddTimer(TickPeriodMs, LogicTick, nullptr);
-    if (LogicTimer == 0) {
-        std::fprintf(stderr, "Unable to start the logic timer: %s\n", SDL_GetError());
-    }
-    return LogicTimer;
 }

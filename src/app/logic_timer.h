@@ -1,5 +1,6 @@
-// The logic timer: the media library's timer thread advances the live game one simulation
-// frame every 16 ms and hands each frame to the renderer through the snapshot.
+// The logic timer: one simulation frame every 16 ms, each handed to the renderer through the
+// snapshot. On the desktop the media library's timer thread runs them; in the browser, which
+// has one thread, the animation frames run those that are due.
 #pragma once
 
 #include <SDL.h>
@@ -24,9 +25,10 @@ extern SDL_TimerID LogicTimer;
 void StepLiveGame();
 
 // The timer callback: one StepLiveGame, then the delay to the next 16 ms deadline; while the game
-// is paused, none.
+// is paused, none. Desktop only.
 Uint32 LogicTick(Uint32 interval, void* userData);
 
 // Starts the 16 ms timer; the last step of the render set-up. A failure is reported on
-// standard error and leaves the window at its clear colour.
+// standard error and leaves the window at its clear colour. In the browser it starts nothing
+// and answers 0: the main loop's frames run the ticks.
 SDL_TimerID StartLogicTimer();

@@ -38,3 +38,12 @@ std::uint32_t NextTickDelay(TickSchedule& schedule, std::uint64_t now) {
     const std::uint64_t milliseconds = CeilDiv((next - now) * 1000, schedule.frequency);
     return static_cast<std::uint32_t>(milliseconds);
 }
+
+std::uint32_t TicksDue(TickSchedule& schedule, std::uint64_t now) {
+    std::uint32_t due = 0;
+    while (!schedule.started || now >= DeadlineAt(schedule, schedule.deadline)) {
+        NextTickDelay(schedule, now);
+        ++due;
+    }
+    return due;
+}

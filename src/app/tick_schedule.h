@@ -21,6 +21,11 @@ struct TickSchedule {
 // Counter reading of deadline `index` of the schedule.
 std::uint64_t DeadlineAt(const TickSchedule& schedule, std::uint32_t index);
 
+// For a caller that looks now and then instead of sleeping to each deadline (the browser's
+// animation frames): moves the schedule on over every tick due at `now` and answers how many
+// they are. A look more than StallPeriods late starts the grid afresh, with one tick.
+std::uint32_t TicksDue(TickSchedule& schedule, std::uint64_t now);
+
 // Called once per tick with the counter reading taken as the tick began. Moves the schedule
 // on by one deadline and answers the whole milliseconds from `now` to the next one (at least
 // 1, since a timer callback that answers 0 is cancelled).

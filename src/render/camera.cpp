@@ -1,7 +1,7 @@
 // The camera matrices and the resize procedure that keeps them in step with the window.
 #include "camera.h"
 
-#include <GL/glew.h>
+#include "gl.h"
 #include <glm/gtc/matrix_transform.hpp>
 #include <glm/gtc/type_ptr.hpp>
 

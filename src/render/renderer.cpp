@@ -1,7 +1,7 @@
 // Render set-up and tear-down, and the composition of one frame from the published snapshot.
 #include "renderer.h"
 
-#include <GL/glew.h>
+#include "gl.h"
 #include <glm/gtc/matrix_transform.hpp>
 #include <glm/gtc/type_ptr.hpp>
 

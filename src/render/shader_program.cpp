@@ -54,13 +54,22 @@ const char* ReadTextFile(const char* fileName, std::string& text) {
     return text.c_str();
 }
 
+std::string WithVersionLine(const std::string& source, const char* versionLine) {
+    constexpr char FilesVersionLine[] = "#version 330 core\n";
+    if (source.compare(0, sizeof FilesVersionLine - 1, FilesVersionLine) != 0) {
+        return source;
+    }
+    return versionLine + source.substr(sizeof FilesVersionLine - 1);
+}
+
 GLuint LoadShaderProgram(const ShaderStage (&stages)[2]) {
     // The stages go by position; their type fields are not consulted.
     const GLuint vertexShader = glCreateShader(GL_VERTEX_SHADER);
     const GLuint fragmentShader = glCreateShader(GL_FRAGMENT_SHADER);
 
     std::string source;
-    if (!CompileStage(vertexShader, ReadTextFile(stages[0].fileName, source))) {
+    ReadTextFile(stages[0].fileName, source);
+    if (!CompileStage(vertexShader, WithVersionLine(source, ShaderVersionLine).c_str())) {
         std::fputs("\nVertex Shader compilation failed...\n", stderr);
         const std::vector<char> log = FetchLog(vertexShader);
         for (const char* c = log.data(); *c != '\0'; ++c) {
@@ -69,7 +78,8 @@ GLuint LoadShaderProgram(const ShaderStage (&stages)[2]) {
     }
 
     source.clear();
-    if (!CompileStage(fragmentShader, ReadTextFile(stages[1].fileName, source))) {
+    ReadTextFile(stages[1].fileName, source);
+    if (!CompileStage(fragmentShader, WithVersionLine(source, ShaderVersionLine).c_str())) {
         std::fputs("\nFragment Shader compilation failed...\n", stderr);
         const std::vector<char> log = FetchLog(fragmentShader);
         for (const char* c = log.data(); *c != '\0'; ++c) {

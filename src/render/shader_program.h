@@ -2,7 +2,7 @@
 // locations of their attributes and uniforms.
 #pragma once
 
-#include <GL/glew.h>
+#include "gl.h"
 
 #include <string>
 
@@ -33,6 +33,12 @@ extern ColoredProgramRecord ColoredProgram;
 // cannot be opened (or is a directory). Returns text's characters, NUL-terminated.
 const char* ReadTextFile(const char* fileName, std::string& text);
 
-// Compiles stages[0] as the vertex and stages[1] as the fragment shader and links them.
+// The shader files are written for the desktop's GL and start with its version line; the source
+// with that line replaced by the one given (which ends in a line break). A source that starts
+// otherwise is left as it is.
+std::string WithVersionLine(const std::string& source, const char* versionLine);
+
+// Compiles stages[0] as the vertex and stages[1] as the fragment shader, each with the
+// context's version line (gl.h), and links them.
 // Failures are reported and never stop anything: the program's name is returned regardless.
 GLuint LoadShaderProgram(const ShaderStage (&stages)[2]);

@@ -2,7 +2,7 @@
 // character refills the glyph quad and draws it one square further right.
 #include "text_display.h"
 
-#include <GL/glew.h>
+#include "gl.h"
 #include <glm/gtc/matrix_transform.hpp>
 
 #include <cstdio>

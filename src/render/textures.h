@@ -2,7 +2,7 @@
 // sheet of the text display.
 #pragma once
 
-#include <GL/glew.h>
+#include "gl.h"
 
 #include <array>
 

@@ -1,7 +1,7 @@
 // The three vertex arrays and buffers: the unit block, the glyph quad and the well frame.
 #pragma once
 
-#include <GL/glew.h>
+#include "gl.h"
 
 #include <array>
 

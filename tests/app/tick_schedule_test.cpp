@@ -28,6 +28,26 @@ TEST(TickSchedule, EachTickWaitsForTheNextDeadlineOfAFixedSixteenMillisecondGrid
     }
 }
 
+TEST(TickSchedule, AFrameRunsEveryTickDueAndAStalledOneRunsOne) {
+    using Ms = std::vector<double>; // frames on a microsecond counter, then the ticks each runs
+    const std::tuple<const char*, Ms, std::vector<std::uint32_t>> courses[] = {
+        // clang-format off
+        {"a 60 Hz display: one a frame",                  {0, 16.7, 33.3, 50, 66.7}, {1, 1, 1, 1, 1}},
+        {"a 30 Hz display: two a frame",                  {0, 33.3, 66.7, 100},      {1, 2, 2, 2}},
+        {"a frame before the deadline runs none",         {0, 15.9, 16},             {1, 0, 1}},
+        {"four periods late runs the five due",           {0, 80},                   {1, 5}},
+        {"later (a hidden tab) starts afresh with one",   {0, 80.1, 96, 96.1},       {1, 1, 0, 1}}};
+    // clang-format on
+    for (const auto& [course, frames, ticks] : courses) {
+        TickSchedule schedule{1'000'000};
+        std::vector<std::uint32_t> ran;
+        for (double ms : frames) {
+            ran.push_back(TicksDue(schedule, static_cast<std::uint64_t>(ms * 1000)));
+        }
+        EXPECT_EQ(ran, ticks) << course;
+    }
+}
+
 TEST(TickSchedule, TenSecondsOfLateWakeUpsHold625TicksAtAnyCounterFrequency) {
     for (std::uint64_t frequency : {1'000'000'000ull, 3'579'545ull}) {
         TickSchedule schedule{frequency};

@@ -15,6 +15,7 @@
 #include "ranking_panel.h"
 #include "renderer.h"
 #include "screen.h"
+#include "shader_program.h"
 #include "snapshot.h"
 #include "text_display.h"
 
@@ -41,6 +42,18 @@ static Picture Draw(GameState frame, Phase phase, const Rows& rows = {}, int hei
     PublishSnapshot(frame);
     RenderFrame();
     return ReadBack(height);
+}
+
+TEST(ShaderSource, TheFilesVersionLineIsTheContextsAndAnyOtherStartStays) {
+    const char* es = "#version 300 es\nprecision mediump float;\n";
+    const std::tuple<const char*, std::string, std::string> cases[] = {
+        {"the files' line", "#version 330 core\nin vec3 p;\n", std::string(es) + "in vec3 p;\n"},
+        {"another version", "#version 999\n", "#version 999\n"},
+        {"a line alike but longer", "#version 330 core2\n", "#version 330 core2\n"},
+        {"no file", "", ""}};
+    for (const auto& [name, source, want] : cases) {
+        EXPECT_EQ(WithVersionLine(source, es), want) << name;
+    }
 }
 
 TEST(Picture, ShowsTheWellThePiecesTheFrameAndTheDisplayWhereTheCameraPutsThem) {

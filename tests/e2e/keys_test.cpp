@@ -7,29 +7,10 @@
 
 #include "x_play.h"
 
-// The falling piece, as the preview showed it, with its box's top left in the column.
-static bool PieceIn(const Picture& picture, const std::string& piece, int column) {
-    for (int row = 0; row <= 10; ++row) {
-        if (ReadCells(picture, column - 5.0f, 10.0f - row, 4, 2) == piece) {
-            return true;
-        }
-    }
-    return false;
-}
-
+// The pause: the word, and no cell of the well or the next piece.
 static bool ShowsPause(const Picture& p) {
     return ReadText(p, -2.5f, 5, 5) == "PAUSE" && CellsInTheWell(p) == 0 &&
            ReadCells(p, -2, 14, 4, 2) == "....\n....\n";
-}
-
-static std::string FileText(const std::filesystem::path& path) {
-    std::ifstream file(path);
-    return {std::istreambuf_iterator<char>(file), {}};
-}
-
-static void Tap(XPlay& game, const char* key) {
-    game.key(key, true);
-    game.key(key, false);
 }
 
 // The file binds the arrows to left and right and has a line it cannot use. D no longer moves the
@@ -55,14 +36,14 @@ TEST(Keys, ComeFromTheSettingsFileAndTheKeyScreenAndEscapeOrALostFocusPauses) {
     EXPECT_TRUE(game.waitFor([&](auto& p) { return PieceIn(p, piece, 4); }, 10s));
     game.key("Right", false);
 
-    Tap(game, "Escape");
+    game.tap("Escape");
     ASSERT_TRUE(game.waitFor(ShowsPause, 10s));
     EXPECT_EQ(ReadText(game.last, -4.25f, 3.5f, 17, 0.5f), "ESC/START: RESUME");
     EXPECT_EQ(ReadText(game.last, -2, 2, 8, 0.5f), "F2: KEYS");
     const Picture paused = game.last;
     std::this_thread::sleep_for(2s);
     EXPECT_EQ(game.picture().pixels, paused.pixels) << "the picture stands still";
-    Tap(game, "Escape");
+    game.tap("Escape");
     EXPECT_TRUE(game.waitFor(
         [&](auto& p) { return ReadFrames(p) > ReadFrames(paused) && CellsInTheWell(p) > 0; }, 10s));
 
@@ -78,17 +59,17 @@ TEST(Keys, ComeFromTheSettingsFileAndTheKeyScreenAndEscapeOrALostFocusPauses) {
     std::this_thread::sleep_for(500ms);
     EXPECT_TRUE(ShowsPause(game.picture())) << "the focus back leaves it paused";
 
-    Tap(game, "F2");
+    game.tap("F2");
     EXPECT_TRUE(game.waitFor([](auto& p) { return ReadText(p, -2, 5, 4) == "KEYS"; }, 10s));
     EXPECT_EQ(ReadText(game.last, -1, 2, 4, 0.5f), "LEFT");
-    Tap(game, "Right");
+    game.tap("Right");
     EXPECT_TRUE(game.waitFor(
         [](auto& p) { return ReadText(p, -3.5f, -1, 14, 0.5f) == "TAKEN BY RIGHT"; }, 10s));
     for (const char* key : {"j", "l", "k", "u", "o", "p"}) {
-        Tap(game, key);
+        game.tap(key);
     }
     EXPECT_TRUE(game.waitFor(ShowsPause, 10s));
-    Tap(game, "Escape");
+    game.tap("Escape");
     const std::string text = FileText(folder / "settings.ini");
     EXPECT_NE(text.find("[keys]\nleft = J\nright = L\ndown = K\nrotate_ccw = U\n"),
               std::string::npos)
@@ -105,13 +86,12 @@ TEST(Keys, ComeFromTheSettingsFileAndTheKeyScreenAndEscapeOrALostFocusPauses) {
             },
             10s);
     };
-    Tap(game, "F11");
+    game.tap("F11");
     EXPECT_TRUE(kept("sound = on\nwindow = fullscreen\n"));
-    Tap(game, "m");
+    game.tap("m");
     EXPECT_TRUE(kept("sound = off\nwindow = fullscreen\n"));
 
-    game.close();
-    EXPECT_EQ(game.ended(1s), 0);
+    EXPECT_TRUE(game.closes(1s));
     EXPECT_EQ(game.output(".err"), "velmora: " + (folder / "settings.ini").string() +
                                        ": line 4: expected NAME = VALUE; the line is skipped\n");
 }

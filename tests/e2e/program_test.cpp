@@ -8,15 +8,10 @@
 
 #include "x_play.h"
 
-// Whether the piece that a preview showed stands with its box's top left in the column, at any
-// row down to 10 as it falls, and the well holds so many cells in all.
+// Whether the falling piece that a preview showed stands in the column, the well holding so many
+// cells in all.
 static bool Falling(const Picture& picture, const std::string& preview, int column, long cells) {
-    for (int row = 0; row <= 10; ++row) {
-        if (ReadCells(picture, column - 5.0f, 10.0f - row, 4, 2) == preview) {
-            return CellsInTheWell(picture) == cells;
-        }
-    }
-    return false;
+    return PieceIn(picture, preview, column) && CellsInTheWell(picture) == cells;
 }
 
 // S held until the game is over, the display showing its end; what it shows then:
@@ -102,8 +97,7 @@ static void PlayThrough(const std::string& command, const std::string& folder,
         PlayToTheEnd(game);
         EXPECT_TRUE(game.waitFor([](auto& p) { return ReadText(p, 7, 8, 1, 0.5f) == ">"; }, 10s))
             << "shown for this run";
-        game.key("KP_Enter", true);
-        game.key("KP_Enter", false);
+        game.tap("KP_Enter");
         EXPECT_TRUE(game.waitFor([](auto& p) { return InPhase(p, "READYGO"); }, 10s));
     }
 
@@ -152,11 +146,6 @@ TEST(Program, PlaysOnWithBrokenShaderFilesWithoutTheWellFrameAndWhereNothingCanB
     std::filesystem::remove_all(folder);
 }
 
-static std::string FileText(const std::filesystem::path& path) {
-    std::ifstream file(path);
-    return {std::istreambuf_iterator<char>(file), {}};
-}
-
 // A game played to its end enters the ranking of four games read at start-up, first and marked
 // (they scored as little in more frames), as its last game: the replay of the last game before,
 // unranked, is removed, the ranked ones stay, and the game's replay --verify plays to the same
@@ -190,12 +179,10 @@ TEST(Program, KeepsEveryGameInTheRankingPlaysAgainAtEnterAndSetsABrokenRankingAs
     EXPECT_EQ(ReadText(game.last, 7, 9, 4), "BEST");
     EXPECT_TRUE(game.waitFor([](auto& p) { return ReadText(p, 7, 8, 3, 0.5f) == "> 9"; }, 10s));
     EXPECT_EQ(ReadText(game.last, 7, 7, 24, 0.5f), "  9       0   0 26:39.85"); // 99991 frames
-    game.key("Return", true);
-    game.key("Return", false);
+    game.tap("Return");
     EXPECT_TRUE(game.waitFor([](auto& p) { return InPhase(p, "READYGO"); }, 10s));
     EXPECT_EQ(ReadText(game.last, 7, 8, 3, 0.5f), "  9");
-    game.close();
-    EXPECT_EQ(game.ended(other ? 5s : 1s), 0);
+    EXPECT_TRUE(game.closes(other ? 5s : 1s));
 
     EXPECT_EQ(game.output(".err"), "");
     // The game first, with its date and replay, the games below it as they were, and it as the
@@ -221,19 +208,16 @@ TEST(Program, KeepsEveryGameInTheRankingPlaysAgainAtEnterAndSetsABrokenRankingAs
     again.key("d", true);
     EXPECT_EQ(PlayToTheEnd(again), result) << "played back";
     again.key("d", false);
-    again.key("KP_Enter", true);
-    again.key("KP_Enter", false);
+    again.tap("KP_Enter");
     EXPECT_TRUE(again.waitFor([](auto& p) { return InPhase(p, "READYGO"); }, 10s));
-    again.close();
-    EXPECT_EQ(again.ended(other ? 5s : 1s), 0);
+    EXPECT_TRUE(again.closes(other ? 5s : 1s));
 
     std::ofstream(data / "ranking.txt") << "velmora ranking 1\ngame S1\n";
     XPlay broken(command, testing::TempDir());
     EXPECT_TRUE(broken.waitFor([](auto& p) { return InPhase(p, "READYGO"); }, 30s));
     EXPECT_EQ(ReadText(broken.last, 7, 9, 4) + ReadText(broken.last, 7, 8, 24, 0.5f),
               "BEST" + std::string(24, ' '));
-    broken.close();
-    EXPECT_EQ(broken.ended(other ? 5s : 1s), 0);
+    EXPECT_TRUE(broken.closes(other ? 5s : 1s));
     const std::string err = broken.output(".err");
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
     EXPECT_NE(err.find("ranking.txt: line 2: expected \"game\""), std::string::npos) << err;

@@ -39,13 +39,11 @@ TEST(Sound, TheLockClicksInItsPlaceAndMSilencesTheGameUntilPressedAgain) {
             [&](auto& p) { return InPhase(p, "ACTIVE") && ReadFrames(p) >= locked + 46; }, 10s));
         if (round < 2) {
             pressed[round] = static_cast<long>(std::filesystem::file_size(file) / 2);
-            game.key("m", true);
-            game.key("m", false);
+            game.tap("m");
             game.key("s", true);
         }
     }
-    game.close();
-    ASSERT_EQ(game.ended(1s), 0);
+    ASSERT_TRUE(game.closes(1s));
 
     std::vector<std::int16_t> samples(std::filesystem::file_size(file) / 2);
     std::ifstream(file, std::ios::binary)

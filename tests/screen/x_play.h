@@ -24,6 +24,10 @@
 
 using namespace std::chrono_literals;
 
+inline std::string FileText(const std::string& path) {
+    return {std::istreambuf_iterator<char>(std::ifstream(path).rdbuf()), {}};
+}
+
 struct XPlay {
     Display* x = XOpenDisplay(nullptr);
     std::string outputs = "/tmp/velmora-" + std::to_string(getpid()); // + ".out" and ".err"
@@ -81,6 +85,7 @@ struct XPlay {
         XTestFakeKeyEvent(x, XKeysymToKeycode(x, XStringToKeysym(keysym)), down, CurrentTime);
         XSync(x, False);
     }
+    void tap(const char* keysym) const { key(keysym, true), key(keysym, false); }
     void close() const { // as a window manager's close button: WM_DELETE_WINDOW
         const Atom protocols = XInternAtom(x, "WM_PROTOCOLS", False);
         XEvent event{};
@@ -94,7 +99,18 @@ struct XPlay {
         return end.wait_for(limit) == std::future_status::ready ? std::optional(end.get())
                                                                 : std::nullopt;
     }
-    std::string output(const char* stream) const { // ".out" or ".err"
-        return {std::istreambuf_iterator<char>(std::ifstream(outputs + stream).rdbuf()), {}};
-    }
+    // Whether the program, closed, exits with status 0 within the time.
+    bool closes(std::chrono::milliseconds limit) const { return close(), ended(limit) == 0; }
+    std::string output(const char* stream) const { return FileText(outputs + stream); }
 };
+
+// Whether the piece that a preview showed stands with its box's top left in the column, at any
+// row down to 10 as it falls.
+inline bool PieceIn(const Picture& picture, const std::string& preview, int column) {
+    for (int row = 0; row <= 10; ++row) {
+        if (ReadCells(picture, column - 5.0f, 10.0f - row, 4, 2) == preview) {
+            return true;
+        }
+    }
+    return false;
+}

@@ -9,13 +9,9 @@
 #include "snapshot.h"
 
 TEST(Pause, OnlyAGameUnderWayPausesAndOnlyThePauseKeyResumes) {
-    struct Case {
-        PauseEvent event;
-        bool before;
-        const char*
-            want; // for the phases NONE, READYGO, ACTIVE, LOCKFLASH, LINECLEAR, ARE, GAMEOVER
-    };
-    const Case cases[] = {
+    // Paused before or not, then paused after, in the phases NONE, READYGO, ACTIVE, LOCKFLASH,
+    // LINECLEAR, ARE and GAMEOVER.
+    const std::tuple<PauseEvent, bool, const char*> cases[] = {
         {PauseEvent::PauseKey, false, "0111110"},
         {PauseEvent::PauseKey, true, "1000001"},
         {PauseEvent::FocusLost, false, "0111110"},
@@ -25,12 +21,12 @@ TEST(Pause, OnlyAGameUnderWayPausesAndOnlyThePauseKeyResumes) {
         {PauseEvent::FocusBack, false, "0000000"},
         {PauseEvent::FocusBack, true, "1111111"},
     };
-    for (const Case& c : cases) {
+    for (const auto& [event, before, want] : cases) {
         std::string got;
         for (std::uint32_t phase = NONE; phase <= GAMEOVER; ++phase) {
-            got += PausedAfter(c.before, static_cast<Phase>(phase), c.event) ? '1' : '0';
+            got += PausedAfter(before, static_cast<Phase>(phase), event) ? '1' : '0';
         }
-        EXPECT_EQ(got, c.want) << static_cast<int>(c.event) << " after " << c.before;
+        EXPECT_EQ(got, want) << static_cast<int>(event) << " after " << before;
     }
 }
 

@@ -64,9 +64,8 @@ static void PlayThrough(const std::string& command, const std::string& folder,
         // clang-format on
         for (const auto& [x, y, face] : faces) {
             const unsigned long pixel = icon[2 + y * 64 + x] & 0xffffffff;
-            EXPECT_EQ(pixel >> 24, 255u) << "opaque";
-            EXPECT_TRUE(Near(Rgb(pixel >> 16 & 255, pixel >> 8 & 255, pixel & 255), face))
-                << x << y;
+            const Rgb rgb(pixel >> 16 & 255, pixel >> 8 & 255, pixel & 255);
+            EXPECT_TRUE(pixel >> 24 == 255 && Near(rgb, face)) << "opaque, at " << x << y;
         }
         XFree(data);
     }

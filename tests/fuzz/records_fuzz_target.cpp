@@ -4,23 +4,15 @@
 // corpus_main.cpp, it replays the saved corpus in make test.
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
+#include "fuzz_check.h"
 #include "ranking.h"
 #include "recording.h"
 
 namespace {
 // Replays longer than this are read but not played, to keep each input quick.
 constexpr std::uint32_t PlayedTicks = 20000;
-
-void Check(bool holds, const char* what) {
-    if (!holds) {
-        std::fprintf(stderr, "records reader broken: %s\n", what);
-        std::abort();
-    }
-}
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -4,20 +4,10 @@
 // libFuzzer, with corpus_main.cpp, it replays the saved corpus in make test.
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
+#include "fuzz_check.h"
 #include "settings.h"
-
-namespace {
-void Check(bool holds, const char* what) {
-    if (!holds) {
-        std::fprintf(stderr, "settings reader broken: %s\n", what);
-        std::abort();
-    }
-}
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const SettingsRead read = ReadSettings({reinterpret_cast<const char*>(data), size});

@@ -1,5 +1,6 @@
 // The site played in headless Chromium as a player would: the page, the first picture, a key,
-// a whole game, the ranking kept across a reload, and the messages in place of the game.
+// a whole game, the ranking kept across a reload, the pause and the keys kept, and the messages
+// in place of the game.
 // Samples of the picture lie a quarter of a cell (6 px at 720 rows) or more inside or outside
 // what they look for, which covers the rasterisers' differences at edges.
 import { after, before, test } from 'node:test';
@@ -90,6 +91,40 @@ test('a game held on S ends, Enter starts another, and a reload still ranks the 
   await page.reload();
   await gameWhere(page, (g) => g.phase === 1 && g.ticks > 2, 60, 'READYGO after the reload');
   assert.ok(firstRankingLine(await picture(page)) > 0.05, 'the game ranked');
+  assert.deepEqual(page.errors, []);
+});
+
+// Frames counted by the page itself, so that a pause is seen to hold over that many however fast
+// the browser draws.
+const ticksAfterFrames = (frames) => page.evaluate((n) => new Promise((done) => {
+  const frame = () => (--n === 0 ? done(Module.game.ticks) : requestAnimationFrame(frame));
+  requestAnimationFrame(frame);
+}), frames);
+
+test('a hidden tab and Escape pause, and the keys chosen at F2 are kept across a reload', async () => {
+  await gameWhere(page, (g) => g.phase === 2, 30, 'ACTIVE');
+  // The tab hidden as the browser hides it; a tick already run stays, no other follows.
+  const hide = (hidden) => page.evaluate((h) => {
+    Object.defineProperty(document, 'hidden', { value: h, configurable: true });
+    Object.defineProperty(document, 'visibilityState', { value: h ? 'hidden' : 'visible', configurable: true });
+    document.dispatchEvent(new Event('visibilitychange'));
+    return Module.game.ticks;
+  }, hidden);
+  const paused = await hide(true);
+  assert.equal(await ticksAfterFrames(30), paused, 'no tick while hidden');
+  await hide(false);
+  assert.equal(await ticksAfterFrames(30), paused, 'still paused when seen again');
+  await page.keyboard.press('Escape');
+  await page.waitForFunction((n) => Module.game.ticks > n, { timeout: 10000 }, paused);
+  await page.keyboard.press('Escape');
+  await page.keyboard.press('F2');
+  const kept = await page.evaluate(() => Module.filesKept);
+  for (const key of ['j', 'l', 'k', 'u', 'o', 'p']) await page.keyboard.press(key);
+  await page.waitForFunction((n) => Module.filesKept > n, { timeout: 10000 }, kept);
+  await page.reload();
+  await gameWhere(page, (g) => g.ticks > 2, 60, 'a tick after the reload');
+  assert.match(await page.evaluate(() => FS.readFile('/velmora/settings.ini', { encoding: 'utf8' })),
+    /\[keys\]\nleft = J\nright = L\ndown = K\nrotate_ccw = U\nrotate_cw = O\nrotate_ccw2 = P\n/);
   assert.deepEqual(page.errors, []);
 });
 

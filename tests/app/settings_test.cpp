@@ -1,17 +1,27 @@
 // The settings file's text, read and written, and the key settings screen as a step of presses.
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "key_settings.h"
 #include "settings.h"
 
-// Whether each of the lines, parted by '|', stands whole in the settings written.
+// The lines of the text, parted by '|'.
+static std::vector<std::string> Lines(const std::string& text) {
+    std::istringstream parts(text);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(parts, line, '|');) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// The lines that do not stand whole in the settings written, and what was written.
 static std::string Missing(const Settings& settings, const std::string& lines) {
     const std::string written = WriteSettings(settings);
     std::string missing;
-    for (std::size_t from = 0, to = 0; from <= lines.size(); from = to + 1) {
-        to = std::min(lines.find('|', from), lines.size());
-        const std::string line = "\n" + lines.substr(from, to - from) + "\n";
-        missing += written.find(line) == std::string::npos ? line : "";
+    for (const std::string& line : Lines(lines)) {
+        missing += written.find("\n" + line + "\n") == std::string::npos ? line + "\n" : "";
     }
     return missing.empty() ? "" : missing + "not in\n" + written;
 }
@@ -50,11 +60,7 @@ TEST(Settings, EachLineIsReadOrRefusedWithItsNumberAndWhy) {
     for (const auto& [name, text, want, wantProblems] : cases) {
         const SettingsRead read = ReadSettings(text);
         EXPECT_EQ(Missing(read.settings, want), "") << name;
-        std::string problems;
-        for (const std::string& problem : read.problems) {
-            problems += (problems.empty() ? "" : "|") + problem;
-        }
-        EXPECT_EQ(problems, wantProblems) << name;
+        EXPECT_EQ(read.problems, Lines(wantProblems)) << name;
         const SettingsRead again = ReadSettings(WriteSettings(read.settings));
         EXPECT_TRUE(again.problems.empty()) << name;
         EXPECT_EQ(WriteSettings(again.settings), WriteSettings(read.settings)) << name;
@@ -67,14 +73,9 @@ TEST(KeySettings, EachPressIsTakenOrRefusedAndEscapeOrTheLastControlCloses) {
     const auto key = [](SDL_Keycode code) { return Input{Device::Key, code}; };
     const Input start{Device::Pad, SDL_CONTROLLER_BUTTON_START},
         y{Device::Pad, SDL_CONTROLLER_BUTTON_Y};
-    struct Case {
-        const char* name;
-        std::vector<Input> presses;
-        std::size_t asking; // 6 once closed
-        const char *refusal, *want;
-    };
+    // The presses, then the control asked for (6 once closed), the refusal shown and the bindings.
     // clang-format off
-    const Case cases[] = {
+    const std::tuple<const char*, std::vector<Input>, std::size_t, const char*, const char*> cases[] = {
         {"all six in order", {key('j'), key('l'), key('k'), key('u'), key('o'), key('p')}, 6, "",
          "left = J|right = L|down = K|rotate_ccw = U|rotate_cw = O|rotate_ccw2 = P"},
         {"another control's key", {key('d')}, 0, "TAKEN BY RIGHT", "left = A|right = D"},
@@ -86,14 +87,14 @@ TEST(KeySettings, EachPressIsTakenOrRefusedAndEscapeOrTheLastControlCloses) {
          3, "", "left = y|right = hat up|left = A|down = W"},
     };
     // clang-format on
-    for (const Case& c : cases) {
+    for (const auto& [name, presses, asking, refusal, want] : cases) {
         KeySettingsScreen screen = OpenKeySettings(DefaultBindings());
-        for (const Input& press : c.presses) {
+        for (const Input& press : presses) {
             screen = StepKeySettings(screen, press);
         }
-        EXPECT_EQ(screen.open ? screen.asking : 6, c.asking) << c.name;
-        EXPECT_EQ(screen.refusal, c.refusal) << c.name;
-        EXPECT_EQ(Missing({screen.bindings, false, false}, c.want), "") << c.name;
+        EXPECT_EQ(screen.open ? screen.asking : 6, asking) << name;
+        EXPECT_EQ(screen.refusal, refusal) << name;
+        EXPECT_EQ(Missing({screen.bindings, false, false}, want), "") << name;
     }
     const KeySettingsScreen screen =
         StepKeySettings(StepKeySettings(OpenKeySettings(DefaultBindings()), key('a')), key('a'));

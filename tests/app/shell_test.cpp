@@ -80,17 +80,7 @@ TEST(Shell, ControllersHoldWhatTheirKeysHoldBesideTheKeyboard) {
              "a:b2,b:b1,x:b0,y:b3,dpup:b11,dpdown:b12,dpleft:b13,dpright:b14,"
              "leftx:a0,lefty:a1,rightx:a2,righty:a3,");
     SDL_Joystick* arcade = Plug(SDL_JOYSTICK_TYPE_ARCADE_STICK, 0, 4, 1); // has no layout
-    enum Input {
-        PadButton,
-        PadAxis,
-        PadHat,
-        ArcadeButton,
-        ArcadeHat,
-        Key,
-        FocusLost,
-        Gone,
-        UnplugFirst
-    };
+    enum Input { PadButton, PadAxis, PadHat, Arcade, ArcadeHat, Key, FocusLost, Gone, Unplug };
     const InputBits turns = RotateCcw | RotateCw | RotateCcw2, all = Up | Down | Left | Right;
     const std::tuple<const char*, Input, int, int, InputBits> steps[] = {
         {"south", PadButton, 2, 1, RotateCcw},
@@ -120,19 +110,19 @@ TEST(Shell, ControllersHoldWhatTheirKeysHoldBesideTheKeyboard) {
         {"and S", Key, SDLK_s, SDL_KEYDOWN, Left | Down},
         {"S let go, the stick holds", Key, SDLK_s, SDL_KEYUP, Left},
         {"the window left with the stick pushed", FocusLost, 0, 0, 0},
-        {"the pad unplugged", UnplugFirst, 0, 0, 0},
+        {"the pad unplugged", Unplug, 0, 0, 0},
         {"hat up", ArcadeHat, 0, SDL_HAT_UP, Up},
         {"hat right and down", ArcadeHat, 0, SDL_HAT_RIGHTDOWN, Right | Down},
         {"hat left", ArcadeHat, 0, SDL_HAT_LEFT, Left},
-        {"button 0", ArcadeButton, 0, 1, Left | RotateCcw},
-        {"button 1", ArcadeButton, 1, 1, Left | RotateCcw | RotateCw},
-        {"button 2", ArcadeButton, 2, 1, Left | turns},
-        {"button 3", ArcadeButton, 3, 1, Left | turns},
+        {"button 0", Arcade, 0, 1, Left | RotateCcw},
+        {"button 1", Arcade, 1, 1, Left | RotateCcw | RotateCw},
+        {"button 2", Arcade, 2, 1, Left | turns},
+        {"button 3", Arcade, 3, 1, Left | turns},
         {"hat centred", ArcadeHat, 0, SDL_HAT_CENTERED, turns},
         {"the arcade stick said removed while held", Gone, 0, 0, 0},
-        {"its buttons no longer count", ArcadeButton, 3, 0, 0},
+        {"its buttons no longer count", Arcade, 3, 0, 0},
         {"nor its hat", ArcadeHat, 0, SDL_HAT_UP, 0},
-        {"the arcade stick unplugged", UnplugFirst, 0, 0, 0},
+        {"the arcade stick unplugged", Unplug, 0, 0, 0},
     };
     for (const auto& [name, input, which, value, want] : steps) {
         if (input == Key || input == FocusLost) {
@@ -142,7 +132,7 @@ TEST(Shell, ControllersHoldWhatTheirKeysHoldBesideTheKeyboard) {
             std::tie(removed.type, removed.jdevice.which) =
                 std::tuple(SDL_JOYDEVICEREMOVED, SDL_JoystickInstanceID(arcade));
             SDL_PushEvent(&removed);
-        } else if (input == UnplugFirst) { // the device plugged in first of those left
+        } else if (input == Unplug) { // the device plugged in first of those left
             SDL_JoystickDetachVirtual(0);
         } else if (input == PadAxis) {
             SDL_JoystickSetVirtualAxis(pad, which, Sint16(value));

@@ -49,8 +49,7 @@ TEST(Keys, ComeFromTheSettingsFileAndTheKeyScreenAndEscapeOrALostFocusPauses) {
 
     const Window other =
         XCreateSimpleWindow(game.x, DefaultRootWindow(game.x), 0, 0, 50, 50, 0, 0, 0);
-    XMapWindow(game.x, other);
-    XSync(game.x, False);
+    XMapWindow(game.x, other); // viewable at once: the server has no window manager
     XSetInputFocus(game.x, other, RevertToParent, CurrentTime);
     XSync(game.x, False);
     EXPECT_TRUE(game.waitFor(ShowsPause, 10s)) << "a lost focus pauses";
@@ -79,12 +78,10 @@ TEST(Keys, ComeFromTheSettingsFileAndTheKeyScreenAndEscapeOrALostFocusPauses) {
     EXPECT_TRUE(game.waitFor([&](auto& p) { return PieceIn(p, piece, 5); }, 10s)) << "L holds";
     game.key("l", false);
     EXPECT_TRUE(std::filesystem::exists(folder / "settings.ini.bad")) << "the hand-made file kept";
+    const std::string file = folder / "settings.ini";
     const auto kept = [&](const char* line) {
-        return game.waitFor(
-            [&](auto&) {
-                return FileText(folder / "settings.ini").find(line) != std::string::npos;
-            },
-            10s);
+        return game.waitFor([&](auto&) { return FileText(file).find(line) != std::string::npos; },
+                            10s);
     };
     game.tap("F11");
     EXPECT_TRUE(kept("sound = on\nwindow = fullscreen\n"));

@@ -100,9 +100,8 @@ static void PlayThrough(const std::string& command, const std::string& folder,
         EXPECT_TRUE(game.waitFor([](auto& p) { return InPhase(p, "READYGO"); }, 10s));
     }
 
-    game.close();
     // Wine, hiding the window, waits two seconds for a window manager that Xvfb does not have.
-    EXPECT_EQ(game.ended(std::getenv("VELMORA_PLAY") ? 5s : 1s), 0) << "exit status 0, in time";
+    EXPECT_TRUE(game.closes(std::getenv("VELMORA_PLAY") ? 5s : 1s)) << "exit status 0, in time";
     EXPECT_EQ(game.output(".err"), err);
     // A vertex log cut to 99 characters of its one line, then a fragment log one character a line.
     EXPECT_EQ(game.output(".out").find('\n'), err.empty() ? std::string::npos : 100);

@@ -8,20 +8,19 @@
 #include "rules_check.h"
 #include "verify.h"
 
-namespace {
-GameResult Result(std::uint32_t grade, std::uint32_t score, std::uint32_t frames) {
+static GameResult Result(std::uint32_t grade, std::uint32_t score, std::uint32_t frames) {
     return {grade, score, 100, frames};
 }
 
-RankEntry Entry(std::uint32_t grade, std::uint32_t score, std::uint32_t frames, std::string file) {
+static RankEntry Entry(std::uint32_t grade, std::uint32_t score, std::uint32_t frames,
+                       std::string file) {
     return {Result(grade, score, frames), "2026-12-08T04:41:01Z", file};
 }
 
 // A replay's first lines as the program writes them, before its controls.
 // clang-format off
-const std::string Header = "velmora replay 1\nseed 1733650000\ndealer glibc\ndate 2026-12-08T04:41:01Z\nresult grade S1 score 30500 level 312 frames 21876\ncontrols\n";
+static const std::string Header = "velmora replay 1\nseed 1733650000\ndealer glibc\ndate 2026-12-08T04:41:01Z\nresult grade S1 score 30500 level 312 frames 21876\ncontrols\n";
 // clang-format on
-} // namespace
 
 TEST(Ranking, AGameRanksByGradeThenScoreThenFewerFrames) {
     // clang-format off
@@ -221,18 +220,16 @@ TEST(Replay, VerifyingPlaysTheGameAndHoldsItsResultAgainstTheFile) {
                                std::to_string(game.level) + ", " + std::to_string(game.frameCount) +
                                " frames";
     ASSERT_EQ(game.grade, 0u) << "a game of soft drops alone scores too little for a grade";
-    Replay changed = replay;
-    ++changed.result.score;
-    Replay unended = replay;
-    --unended.runs.back().ticks;
-    Replay otherDealer = replay;
-    otherDealer.dealer = "other";
+    const auto changed = [&](auto change) {
+        Replay r = replay;
+        return change(r), WriteReplay(r);
+    };
     // clang-format off
     const std::tuple<const char*, std::string, VerifyStatus, std::string> rows[] = {
         {"as played", WriteReplay(replay), ResultMatches, "g: matches: " + stated},
-        {"a point more stated", WriteReplay(changed), ResultDiffers, "g: does not match: the game ends at "},
-        {"a tick short", WriteReplay(unended), ResultDiffers, "g: does not match: the game has not ended"},
-        {"dealt elsewhere", WriteReplay(otherDealer), NotPlayable, std::string("g: dealt by other's rand, and this program deals with ") + DealingLibrary},
+        {"a point more stated", changed([](Replay& r) { ++r.result.score; }), ResultDiffers, "g: does not match: the game ends at "},
+        {"a tick short", changed([](Replay& r) { --r.runs.back().ticks; }), ResultDiffers, "g: does not match: the game has not ended"},
+        {"dealt elsewhere", changed([](Replay& r) { r.dealer = "other"; }), NotPlayable, std::string("g: dealt by other's rand, and this program deals with ") + DealingLibrary},
         {"no replay", "", NotPlayable, "g: not a replay: line 1: not a Velmora replay"},
     };
     // clang-format on

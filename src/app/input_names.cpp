@@ -24,8 +24,15 @@ std::optional<int> OneCodePoint(std::string_view text) {
         return std::nullopt;
     }
     const auto lead = static_cast<unsigned char>(text[0]);
-    const std::size_t length = lead < 0x80 ? 1 : lead >= 0xf0 ? 4 : lead >= 0xe0 ? 3 : 2;
-    if (text.size() != length || (lead >= 0x80 && lead < 0xc0) || lead >= 0xf8) {
+    // The length that the first byte announces; 0 for a byte that no character starts with, or
+    // one that would start a character written longer than it need be.
+    const std::size_t length = lead < 0x80   ? 1
+                               : lead < 0xc2 ? 0
+                               : lead < 0xe0 ? 2
+                               : lead < 0xf0 ? 3
+                               : lead < 0xf5 ? 4
+                                             : 0;
+    if (text.size() != length) {
         return std::nullopt;
     }
     int point = length == 1 ? lead : lead & (0x3f >> (length - 1));
@@ -66,10 +73,8 @@ bool ReadKeyName(std::string_view spelled, Input& input) {
         Lower(name.substr(name.size() - CommaWord.size())) == Lower(CommaWord)) {
         name.replace(name.size() - CommaWord.size(), CommaWord.size(), ",");
     }
+    // A settings line holds no control characters and its names no spaces at either end.
     if (const auto point = OneCodePoint(name)) {
-        if (*point <= ' ' || *point == SDLK_DELETE) {
-            return false;
-        }
         const bool capital = *point >= 'A' && *point <= 'Z';
         input = {Device::Key, capital ? *point - 'A' + 'a' : *point};
         return true;

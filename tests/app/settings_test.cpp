@@ -32,7 +32,8 @@ TEST(Settings, EachLineIsReadOrRefusedWithItsNumberAndWhy) {
         {"nothing: the defaults", "", "left = A|right = D|rotate_ccw2 = P|sound = on|window = window", ""},
         {"several keys, names with spaces, any case", "[keys]\nleft = a, LEFT, keypad 4\n", "left = A, Left, Keypad 4|right = D", ""},
         {"comments, blanks, CRLF, a control left out", "# c\n; c\n\n [KEYS] \r\n Right =  Right Shift \r\n", "left = A|right = Right Shift", ""},
-        {"keys by the character they type", "[keys]\nleft = \xc3\xa9, \xe2\x82\xac, \xdf\xbf\n", "left = \xc3\xa9, \xe2\x82\xac, \xdf\xbf", ""},
+        {"keys by the character they type, each length's ends", "[keys]\nleft = ~, \xc2\x80, \xdf\xbf, \xe0\xa0\x80, \xef\xbf\xbf, \xf0\x90\x80\x80, \xf4\x8f\xbf\xbf\n",
+         "left = ~, \xc2\x80, \xdf\xbf, \xe0\xa0\x80, \xef\xbf\xbf, \xf0\x90\x80\x80, \xf4\x8f\xbf\xbf", ""},
         {"the comma keys by a word", "[keys]\nleft = comma, Keypad Comma, .\n", "left = Comma, Keypad Comma, .", ""},
         {"two controls swap keys", "[keys]\nleft = D\nright = A\n", "left = D|right = A", ""},
         {"the unread controls' keys are free", "[keys]\nleft = W, Space\n", "left = W, Space", ""},
@@ -43,9 +44,11 @@ TEST(Settings, EachLineIsReadOrRefusedWithItsNumberAndWhy) {
         {"the program's keys; F3 is free", "[keys]\ndown = Escape\ndown = return\ndown = Keypad Enter\ndown = F2\ndown = F11\ndown = M\ndown = F3\n", "down = F3",
          "line 2: Escape is the program's own|line 3: Return is the program's own|line 4: Keypad Enter is the program's own|"
          "line 5: F2 is the program's own|line 6: F11 is the program's own|line 7: M is the program's own"},
-        {"unknown names", "[keys]\njump = J\nleft = Lefty\nleft = A,,D\nleft = \xc0\xa0\n[joystick]\nleft = button 99999999999\n", "left = A",
-         "line 2: unknown control \"jump\"|line 3: unknown name \"Lefty\"|line 4: an empty name in the list|"
-         "line 5: unknown name \"\xc0\xa0\"|line 7: unknown name \"button 99999999999\""},
+        {"unknown names", "[keys]\njump = J\nleft = Lefty\nleft = A,,D\nleft = \xc1\x81\nleft = \x80\nleft = \xf5\nleft = \xe2\x82\nleft = \xe2\x82\xc0\nleft = \xf5\x80\x80\x80\n"
+         "[joystick]\nleft = button 99999999999\n", "left = A",
+         "line 2: unknown control \"jump\"|line 3: unknown name \"Lefty\"|line 4: an empty name in the list|line 5: unknown name \"\xc1\x81\"|"
+         "line 6: unknown name \"\x80\"|line 7: unknown name \"\xf5\"|line 8: unknown name \"\xe2\x82\"|line 9: unknown name \"\xe2\x82\xc0\"|"
+         "line 10: unknown name \"\xf5\x80\x80\x80\"|line 12: unknown name \"button 99999999999\""},
         {"no '=', no section, junk", "left = J\n[keys]\nleft J\nright = \x01\xff\n[pad\n", "left = A|right = D",
          "line 1: not under [keys], [pad], [joystick] or [options]|line 3: expected NAME = VALUE|line 4: not text|"
          "line 5: expected NAME = VALUE"},

@@ -26,11 +26,17 @@ Each mutant is built and tested in a work tree of this script's own under build-
 --work; tree-1, tree-2, ... one per job): a copy of the developer's tracked and untracked files,
 never the checkout itself. The trees keep their builds (Ninja, -O1 with the standard library's
 assertions, so that a read past an array's end fails), so each mutant rebuilds only what its
-file touches; a mutant that does not build is counted apart. The tests run, stopping at the
-first that fails, are the ones that cover the file's folder:
+file touches; a mutant that does not build is counted apart. The mutated file's objects are
+compiled first and compared with the unmutated ones: when the compiler makes the very same code,
+the two programs cannot differ, and the mutant is counted as equivalent ("same code") untested.
+Code that this build does not compile (the browser's shell, another system's branch of an #if)
+is counted apart as "not built here": the browser and Windows tests check it. The tests run,
+stopping at the first that fails, are the ones that cover the file's folder and run code
+compiled from the file:
   src/game/             CTest labels game|fuzz
-  src/app/, src/render/ everything but e2e; then, for a survivor, the threaded tests under
-                        ThreadSanitizer (a race shows only there); then e2e
+  the other folders     everything but e2e; then, for a survivor, the threaded tests under
+                        ThreadSanitizer (a race shows only there); then e2e, which stop at
+                        their first failing case
 A test that fails is run again once, and kills the mutant only if it fails again: a test that
 failed by timing alone does not kill. Each test has a time limit (five times the slowest test of
 the unmutated baseline, at least 30 s); a mutant that hangs is killed by it.
@@ -50,6 +56,7 @@ import argparse
 import concurrent.futures
 import fnmatch
 import glob
+import hashlib
 import json
 import os
 import random
@@ -184,6 +191,7 @@ class Mutant:
     verdict: str = ""
     detail: str = ""
     seconds: float = 0.0
+    conditional: bool = False  # between #if and #endif: perhaps another platform's code
 
 
 SWAPS = {
@@ -398,6 +406,19 @@ def definition_starts(tokens, source):
     return found
 
 
+def conditional_lines(source):
+    depth, inside = 0, set()
+    for number, line in enumerate(source.splitlines(), 1):
+        directive = line.strip()
+        if re.match(r"#\s*if", directive):
+            depth += 1
+        elif re.match(r"#\s*endif", directive):
+            depth -= 1
+        elif depth:
+            inside.add(number)
+    return inside
+
+
 def mutants_of(path, source):
     tokens = tokenize(source)
     found = []
@@ -441,11 +462,13 @@ def mutants_of(path, source):
     statement_mutants(tokens, add)
 
     scopes = definition_starts(tokens, source)
+    conditional = conditional_lines(source)
     counters = {}
     unique = {}
     for mutant in found:
         mutated = source[:mutant.start] + mutant.replacement + source[mutant.end:]
         mutant.line = source.count("\n", 0, mutant.start) + 1
+        mutant.conditional = mutant.line in conditional
         line_end = source.find("\n", mutant.end)
         last = mutated.find("\n", mutant.start + len(mutant.replacement))
         first = source.rfind("\n", 0, mutant.start) + 1
@@ -508,7 +531,9 @@ def sync_tree(tree, files):
 class Tree:
     folder: str
     jobs: int
-    lock: threading.Lock = field(default_factory=threading.Lock)
+    objects: dict = field(default_factory=dict)  # build kind -> source or header -> its objects
+    baseline: dict = field(default_factory=dict)  # object of the plain build -> digest, unmutated
+    targets: dict = field(default_factory=dict)  # stage name -> (its build targets, their objects)
 
     def build_dir(self, kind):
         return os.path.join(self.folder, "build" if kind == "plain" else "build-tsan")
@@ -528,6 +553,27 @@ class Tree:
         if targets:
             command += ["--target"] + targets
         return run(command).returncode == 0
+
+
+def object_files(tree, kind):
+    """Each source's and header's object files in a build, from Ninja's record of what each
+    compile read."""
+    build = tree.build_dir(kind)
+    listed = run(["ninja", "-C", build, "-t", "deps"], check=True).stdout
+    objects, current = {}, None
+    for line in listed.splitlines():
+        if not line.startswith(" "):
+            current = line.split(":")[0] if line.strip() else None
+            continue
+        read = os.path.normpath(os.path.join(build, line.strip()))
+        if current and read.startswith(tree.folder + os.sep):
+            objects.setdefault(os.path.relpath(read, tree.folder), []).append(current)
+    return objects
+
+
+def digest(path):
+    with open(path, "rb") as handle:
+        return hashlib.sha256(handle.read()).hexdigest()
 
 
 def run(command, check=False, timeout=None, env=None):
@@ -573,7 +619,8 @@ def run_stage(tree, stage, timeout):
     build = tree.build_dir(stage.kind)
     with tempfile.NamedTemporaryFile(suffix=".xml", delete=False) as report:
         junit = report.name
-    env = dict(os.environ, TSAN_OPTIONS="halt_on_error=1", ASAN_OPTIONS="detect_leaks=0")
+    env = dict(os.environ, TSAN_OPTIONS="halt_on_error=1", ASAN_OPTIONS="detect_leaks=0",
+               GTEST_FAIL_FAST="1")
     command = ["ctest", "--test-dir", build, "--stop-on-failure", "--repeat", "until-pass:2",
                "--timeout", str(timeout), "--output-junit", junit] + stage.labels
     try:
@@ -614,10 +661,39 @@ def prepare(tree, files, stages, jobs):
             raise SystemExit(f"mutants: {failed} fails without a mutant ({stage.name}); fix it first")
         if stage.name != "e2e":
             slowest = max(slowest, time.time() - started)
+    tree.objects = {kind: object_files(tree, kind) for kind in {stage.kind for stage in stages}}
+    build = tree.build_dir("plain")
+    tree.baseline = {o: digest(os.path.join(build, o)) for found in tree.objects["plain"].values()
+                     for o in found}
+    for stage in stages:
+        targets = stage_targets(tree, stage)
+        inputs = run(["ninja", "-C", tree.build_dir(stage.kind), "-t", "inputs"] + targets, check=True)
+        tree.targets[stage.name] = (targets, set(inputs.stdout.split()) if targets else None)
     return slowest
 
 
-def try_mutant(tree, mutant, timeout, stage_target_cache):
+def compiled_verdict(tree, mutant):
+    """Compiles the mutated file's objects: "no build", "not built here" when this build
+    compiles none of the mutated code, "same code" when the compiler makes the same objects as
+    without the mutant (the two programs cannot differ), or None: test it."""
+    objects = tree.objects["plain"].get(mutant.path, [])
+    if not objects:
+        return "not built here"
+    build = tree.build_dir("plain")
+    if run(["ninja", "-C", build] + objects).returncode != 0:
+        return "no build"
+    if all(digest(os.path.join(build, o)) == tree.baseline[o] for o in objects):
+        return "not built here" if mutant.conditional else "same code"
+    return None
+
+
+def covers(tree, stage, path):
+    """Whether the stage's tests run code compiled from the file (e2e's run everything)."""
+    objects = tree.targets[stage.name][1]
+    return objects is None or any(o in objects for o in tree.objects[stage.kind].get(path, []))
+
+
+def try_mutant(tree, mutant, timeout):
     path = os.path.join(tree.folder, mutant.path)
     with open(path, encoding="utf-8") as handle:
         original = handle.read()
@@ -626,12 +702,11 @@ def try_mutant(tree, mutant, timeout, stage_target_cache):
     try:
         with open(path, "w", encoding="utf-8") as handle:
             handle.write(mutated)
-        mutant.verdict, mutant.detail = "survived", ""
-        for stage in stages_for(mutant.path):
-            key = (stage.kind, stage.name)
-            if key not in stage_target_cache:
-                stage_target_cache[key] = stage_targets(tree, stage)
-            if not tree.build(stage.kind, stage_target_cache[key]):
+        mutant.verdict, mutant.detail = compiled_verdict(tree, mutant) or "survived", ""
+        for stage in stages_for(mutant.path) if mutant.verdict == "survived" else []:
+            if not covers(tree, stage, mutant.path):
+                continue
+            if not tree.build(stage.kind, tree.targets[stage.name][0]):
                 mutant.verdict = "no build"
                 break
             failed = run_stage(tree, stage, timeout)
@@ -670,22 +745,26 @@ def folder_of(path):
     return "/".join(parts[:2]) + "/"
 
 
+TOTALS_HEADING = ("| folder | mutants | killed | survived | did not build | not built here | equivalent "
+                  "(listed) | equivalent (same code) |")
+
+
 def report(mutants, seconds, out):
-    order = {"survived": 0, "killed": 2, "no build": 3, "equivalent": 1}
+    order = {"survived": 0, "equivalent": 1, "same code": 2, "killed": 3, "no build": 4,
+             "not built here": 5}
     lines = ["# Mutants", "", "| file | line | operator | changed line | verdict |", "|---|---|---|---|---|"]
     for m in sorted(mutants, key=lambda m: (order.get(m.verdict, 0), m.path, m.line)):
         verdict = m.verdict + (f": {m.detail}" if m.detail else "")
         changed = m.mutated_line.replace("|", "\\|")
         lines.append(f"| {m.path} | {m.line} | {m.operator} | `{changed}` | {verdict} |")
-    lines += ["", "| folder | mutants | killed | survived | did not build | equivalent |",
-              "|---|---|---|---|---|---|"]
+    columns = ["killed", "survived", "no build", "not built here", "equivalent", "same code"]
+    lines += ["", TOTALS_HEADING, "|---|---|---|---|---|---|---|---|"]
     totals = {}
     for m in mutants:
-        row = totals.setdefault(folder_of(m.path), {"killed": 0, "survived": 0, "no build": 0, "equivalent": 0})
+        row = totals.setdefault(folder_of(m.path), dict.fromkeys(columns, 0))
         row[m.verdict] = row.get(m.verdict, 0) + 1
     for folder, row in sorted(totals.items()):
-        lines.append(f"| {folder} | {sum(row.values())} | {row['killed']} | {row['survived']} | "
-                     f"{row['no build']} | {row['equivalent']} |")
+        lines.append(f"| {folder} | {sum(row.values())} | " + " | ".join(str(row[c]) for c in columns) + " |")
     lines += ["", f"Time taken: {seconds / 60:.1f} minutes."]
     with open(out, "w", encoding="utf-8") as handle:
         handle.write("\n".join(lines) + "\n")
@@ -753,20 +832,20 @@ def main():
     results = open(os.path.join(work, "results.jsonl"), "w", encoding="utf-8")
 
     def worker(tree):
-        cache = {}
         while True:
             with queue_lock:
                 if not queue:
                     return
                 mutant = queue.pop(0)
-            try_mutant(tree, mutant, timeout, cache)
+            try_mutant(tree, mutant, timeout)
             with queue_lock:
                 done[0] += 1
                 print(f"[{done[0]}/{len(to_run)}] {mutant.ident} {mutant.verdict}"
                       f"{' by ' + mutant.detail if mutant.detail else ''} ({mutant.seconds:.1f} s)"
                       f"{'   ' + mutant.mutated_line if mutant.verdict == 'survived' else ''}", flush=True)
                 results.write(json.dumps({"id": mutant.ident, "verdict": mutant.verdict, "by": mutant.detail,
-                                          "line": mutant.mutated_line}) + "\n")
+                                          "line": mutant.mutated_line,
+                                          "seconds": round(mutant.seconds, 1)}) + "\n")
                 results.flush()
 
     with concurrent.futures.ThreadPoolExecutor(jobs) as pool:
@@ -775,7 +854,7 @@ def main():
     out = os.path.join(work, "report.md")
     lines = report(mutants, time.time() - started, out)
     survivors = [line for line in lines if line.endswith("| survived |")]
-    print("\n".join(survivors + lines[lines.index("| folder | mutants | killed | survived | did not build | equivalent |"):]))
+    print("\n".join(survivors + lines[lines.index(TOTALS_HEADING):]))
     print(f"Report: {out}")
 
 

@@ -19,9 +19,8 @@ Uint32 LogicTick(Uint32 /*interval*/, void* /*userData*/) {
     // schedule takes its reading before the frame's own work.
     const std::uint64_t now = SDL_GetPerformanceCounter();
     const bool paused = GamePaused.load(std::memory_order_acquire);
-    const std::uint32_t held =
-        HoldTick(Gate, Schedule, paused, ResumedAt.load(std::memory_order_relaxed), now);
-    if (held > 0) {
+    if (const std::uint32_t held =
+            HoldTick(Gate, Schedule, paused, ResumedAt.load(std::memory_order_relaxed), now)) {
         return held;
     }
     StepLiveGame();

@@ -9,8 +9,11 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "camera.h"
+#include "command_line.h"
 #include "cue_ring.h"
 #include "event_pump.h"
 #include "lifecycle.h"
@@ -303,6 +306,24 @@ TEST(Shell, MSwitchesTheSoundAndARemovedDeviceLeavesTheGameSilent) {
         EXPECT_EQ(SDL_GetAudioDeviceStatus(device), open ? SDL_AUDIO_PLAYING : SDL_AUDIO_STOPPED)
             << name;
         EXPECT_EQ(SoundDevice, open ? device : 0u) << name;
+    }
+}
+
+TEST(Shell, TheFirstOptionThatEndsTheCommandLineDecidesAndAnOptionWithoutItsFileIsIgnored) {
+    // The arguments, the program's name first; the action, the replay and the file verified.
+    const std::tuple<std::vector<const char*>, Action, const char*, const char*> cases[] = {
+        {{"--help"}, Action::Play, "", ""},
+        {{"v", "--replay", "3", "-h", "--version"}, Action::Help, "3", ""},
+        {{"v", "x", "--version", "--help"}, Action::Version, "", ""},
+        {{"v", "--replay", "a", "--verify", "f", "--help"}, Action::Verify, "a", "f"},
+        {{"v", "--replay", "a", "--replay", "b", "--verify"}, Action::Play, "b", ""},
+        {{"v", "--replay"}, Action::Play, "", ""},
+    };
+    for (const auto& [arguments, action, replay, verify] : cases) {
+        const CommandLine command = ReadCommandLine(int(arguments.size()), arguments.data());
+        EXPECT_EQ(std::tie(command.action, command.replay, command.verify),
+                  std::make_tuple(action, std::string(replay), std::string(verify)))
+            << arguments.size();
     }
 }
 

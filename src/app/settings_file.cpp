@@ -7,7 +7,6 @@
 #include "data_files.h"
 
 Settings CurrentSettings = DefaultSettings();
-unsigned SettingsWrites = 0;
 
 namespace {
 // The file read at start-up had lines that could not be used, and has not been set aside yet.
@@ -95,7 +94,5 @@ void SaveSettings() {
     }
     if (!WriteWholeFile(path, WriteSettings(CurrentSettings), why)) {
         Say(path + ": " + why + ": the settings are not kept");
-        return;
     }
-    ++SettingsWrites;
 }

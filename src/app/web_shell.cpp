@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "data_files.h"
 #include "event_pump.h"
 #include "frame_pacing.h"
 #include "icon_image.h"
@@ -17,7 +18,6 @@
 #include "pause.h"
 #include "records_keeper.h"
 #include "renderer.h"
-#include "settings_file.h"
 #include "snapshot.h"
 #include "tick_schedule.h"
 
@@ -28,7 +28,7 @@ constexpr int PageIconSize = 64;
 
 TickSchedule Schedule;
 PauseGate Gate;             // as the desktop's timer thread keeps it
-unsigned SettingsKept = 0;  // the settings writes that the browser's storage has been asked to keep
+unsigned FilesKept = 0;     // the changes to files that the browser's storage has been asked to keep
 GameState Newest;           // the newest tick published
 std::uint32_t TicksRun = 0; // since the page opened
 
@@ -101,11 +101,11 @@ void Frame() {
     FollowPageSize();
     PumpEvents();
     const bool gameKept = KeepFinishedGame();
-    if (gameKept || SettingsWrites != SettingsKept) {
+    PictureWanted = PictureWanted || gameKept;
+    if (FilesChanged != FilesKept) {
         // The files live in memory until the page writes them to the browser's storage.
         KeepFilesInBrowser();
-        SettingsKept = SettingsWrites;
-        PictureWanted = PictureWanted || gameKept;
+        FilesKept = FilesChanged;
     }
     // Nothing else publishes: a frame that ran a tick has a new one, whatever RedrawPending says.
     const bool newTick = RunDueTicks();

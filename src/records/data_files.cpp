@@ -17,6 +17,8 @@
 
 namespace fs = std::filesystem;
 
+unsigned FilesChanged;
+
 namespace {
 constexpr int MostSetAside = 1000;
 
@@ -138,6 +140,7 @@ bool WriteWholeFile(const std::string& path, const std::string& text, std::strin
         fs::rename(fresh, path, error);
         if (!error) {
             FlushFolder(fs::path(path).parent_path());
+            ++FilesChanged;
             return true;
         }
         why = error.message();
@@ -154,14 +157,15 @@ std::string SetAside(const std::string& path) {
             continue;
         }
         fs::rename(path, aside, error);
+        FilesChanged += !error;
         return error ? "" : aside;
     }
     return "";
 }
 
 void RemoveFile(const std::string& path) {
-    std::error_code ignored;
-    fs::remove(path, ignored);
+    std::error_code error;
+    FilesChanged += fs::remove(path, error);
 }
 
 bool MakeFolder(const std::string& path, std::string& why) {

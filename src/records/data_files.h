@@ -9,6 +9,10 @@
 // No file of ours is larger; a larger one is not ours.
 constexpr std::size_t MaxFileBytes = 64 << 20;
 
+// Main thread only: how many times a file has been written, set aside or removed. The browser's
+// shell writes its storage after each.
+extern unsigned FilesChanged;
+
 // Reads the whole file; answers false, with the reason in `why`, when it cannot.
 bool ReadWholeFile(const std::string& path, std::string& text, std::string& why);
 

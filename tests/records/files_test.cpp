@@ -27,6 +27,7 @@ struct Folder {
 TEST(Files, AreReplacedWholeSetAsideWhenBrokenAndLockedByOneProgram) {
     Folder folder;
     std::string why;
+    const unsigned changedBefore = FilesChanged;
     for (const char* text : {"old\n", "new\n"}) {
         ASSERT_TRUE(WriteWholeFile(folder.path + "ranking.txt", text, why)) << why;
         EXPECT_EQ(folder.read("ranking.txt"), text);
@@ -43,6 +44,9 @@ TEST(Files, AreReplacedWholeSetAsideWhenBrokenAndLockedByOneProgram) {
     EXPECT_EQ(folder.read("ranking.txt.bad"), "ranking.txt.bad") << "never overwritten";
     EXPECT_EQ(folder.read("ranking.txt.2.bad"), "ranking.txt.2.bad");
     EXPECT_FALSE(fs::exists(folder.path + "ranking.txt"));
+    RemoveFile(folder.path + "ranking.txt.bad");
+    RemoveFile(folder.path + "ranking.txt.bad");
+    EXPECT_EQ(FilesChanged - changedBefore, 2 + 3 * 2 + 1u) << "writes, settings aside, removals";
 
     const std::string other = "flock -n " + folder.path + "ranking.lock true";
     {

@@ -27,9 +27,9 @@ constexpr const char* Canvas = "#canvas";
 constexpr int PageIconSize = 64;
 
 TickSchedule Schedule;
-PauseGate Gate;             // as the desktop's timer thread keeps it
-unsigned FilesKept = 0;     // the changes to files that the browser's storage has been asked to keep
-GameState Newest;           // the newest tick published
+PauseGate Gate;         // as the desktop's timer thread keeps it
+unsigned FilesKept = 0; // the changes to files that the browser's storage has been asked to keep
+GameState Newest;       // the newest tick published
 std::uint32_t TicksRun = 0; // since the page opened
 
 // The canvas's pixels are the device's: its size on the page times the device's pixel ratio.

@@ -4,9 +4,10 @@
 set -eu
 dir=$(mktemp -d)
 # Programs under test keep their games and settings in folders of the run's own, never in the
-# user's.
+# user's, and the tests their other files (GoogleTest's TempDir): two runs at once never meet.
 export VELMORA_DATA_DIR="${VELMORA_DATA_DIR:-$dir/data}"
 export VELMORA_CONFIG_DIR="${VELMORA_CONFIG_DIR:-$dir/config}"
+export TEST_TMPDIR="$dir/"
 mkfifo "$dir/display"
 Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 1280x1024x24 3>"$dir/display" 2>"$dir/log" &
 trap 'kill $! 2>/dev/null; rm -rf "$dir"' EXIT

@@ -38,8 +38,8 @@ compiled from the file:
                         ThreadSanitizer (a race shows only there); then e2e, which stop at
                         their first failing case
 A test that fails is run again once, and kills the mutant only if it fails again: a test that
-failed by timing alone does not kill. Each test has a time limit (five times the slowest test of
-the unmutated baseline, at least 30 s); a mutant that hangs is killed by it.
+failed by timing alone does not kill. Each test has a time limit (five times as long as its
+stage's tests took together unmutated, at least 30 s); a mutant that hangs is killed by it.
 
 Equivalent mutants, which change no behaviour at all, are listed in
 scripts/mutants-equivalent.txt, one a line: "path | definition | operator | mutated line | why",
@@ -649,7 +649,7 @@ def junit_failures(junit):
 def prepare(tree, files, stages, jobs):
     os.makedirs(tree.folder, exist_ok=True)
     sync_tree(tree.folder, files)
-    slowest = 0.0
+    limits = {}
     for kind in sorted({stage.kind for stage in stages}):
         tree.configure(kind)
         if not tree.build(kind, []):
@@ -659,8 +659,7 @@ def prepare(tree, files, stages, jobs):
         failed = run_stage(tree, stage, 600)
         if failed:
             raise SystemExit(f"mutants: {failed} fails without a mutant ({stage.name}); fix it first")
-        if stage.name != "e2e":
-            slowest = max(slowest, time.time() - started)
+        limits[stage.name] = max(30, int(5 * (time.time() - started)))
     tree.objects = {kind: object_files(tree, kind) for kind in {stage.kind for stage in stages}}
     build = tree.build_dir("plain")
     tree.baseline = {o: digest(os.path.join(build, o)) for found in tree.objects["plain"].values()
@@ -669,7 +668,7 @@ def prepare(tree, files, stages, jobs):
         targets = stage_targets(tree, stage)
         inputs = run(["ninja", "-C", tree.build_dir(stage.kind), "-t", "inputs"] + targets, check=True)
         tree.targets[stage.name] = (targets, set(inputs.stdout.split()) if targets else None)
-    return slowest
+    return limits
 
 
 def compiled_verdict(tree, mutant):
@@ -693,7 +692,7 @@ def covers(tree, stage, path):
     return objects is None or any(o in objects for o in tree.objects[stage.kind].get(path, []))
 
 
-def try_mutant(tree, mutant, timeout):
+def try_mutant(tree, mutant, limits):
     path = os.path.join(tree.folder, mutant.path)
     with open(path, encoding="utf-8") as handle:
         original = handle.read()
@@ -709,7 +708,7 @@ def try_mutant(tree, mutant, timeout):
             if not tree.build(stage.kind, tree.targets[stage.name][0]):
                 mutant.verdict = "no build"
                 break
-            failed = run_stage(tree, stage, timeout)
+            failed = run_stage(tree, stage, limits[stage.name])
             if failed:
                 mutant.verdict, mutant.detail = "killed", failed
                 break
@@ -820,11 +819,11 @@ def main():
     stages = {stage.name: stage for p in paths for stage in stages_for(p)}.values()
     print(f"Preparing {jobs} work tree(s) in {work}: build and baseline run", flush=True)
     with concurrent.futures.ThreadPoolExecutor(jobs) as pool:
-        slowest = max(pool.map(lambda t: prepare(t, files, list(stages), jobs), trees))
-    timeout = max(30, int(5 * slowest))
+        found = list(pool.map(lambda t: prepare(t, files, list(stages), jobs), trees))
+    limits = {name: max(tree[name] for tree in found) for name in found[0]}
     to_run = [m for m in mutants if not m.verdict]
-    print(f"{len(mutants)} mutants ({len(mutants) - len(to_run)} listed as equivalent), "
-          f"test time limit {timeout} s", flush=True)
+    print(f"{len(mutants)} mutants ({len(mutants) - len(to_run)} listed as equivalent), test time "
+          "limits " + ", ".join(f"{name} {limit} s" for name, limit in limits.items()), flush=True)
 
     queue = list(to_run)
     queue_lock = threading.Lock()
@@ -837,7 +836,7 @@ def main():
                 if not queue:
                     return
                 mutant = queue.pop(0)
-            try_mutant(tree, mutant, timeout)
+            try_mutant(tree, mutant, limits)
             with queue_lock:
                 done[0] += 1
                 print(f"[{done[0]}/{len(to_run)}] {mutant.ident} {mutant.verdict}"

@@ -312,7 +312,7 @@ TEST(Shell, MSwitchesTheSoundAndARemovedDeviceLeavesTheGameSilent) {
 TEST(Shell, TheFirstOptionThatEndsTheCommandLineDecidesAndAnOptionWithoutItsFileIsIgnored) {
     // The arguments, the program's name first; the action, the replay and the file verified.
     const std::tuple<std::vector<const char*>, Action, const char*, const char*> cases[] = {
-        {{"--help"}, Action::Play, "", ""},
+        {{"--version", "--help"}, Action::Help, "", ""},
         {{"v", "--replay", "3", "-h", "--version"}, Action::Help, "3", ""},
         {{"v", "x", "--version", "--help"}, Action::Version, "", ""},
         {{"v", "--replay", "a", "--verify", "f", "--help"}, Action::Verify, "a", "f"},

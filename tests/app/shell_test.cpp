@@ -20,6 +20,7 @@
 #include "live_recording.h"
 #include "logic_timer.h"
 #include "renderer.h"
+#include "settings_file.h"
 #include "snapshot.h"
 #include "sound_device.h"
 
@@ -82,7 +83,8 @@ TEST(Shell, ControllersHoldWhatTheirKeysHoldBesideTheKeyboard) {
         Plug(SDL_JOYSTICK_TYPE_UNKNOWN, SDL_CONTROLLER_AXIS_MAX, SDL_CONTROLLER_BUTTON_MAX, 1,
              "a:b2,b:b1,x:b0,y:b3,dpup:b11,dpdown:b12,dpleft:b13,dpright:b14,"
              "leftx:a0,lefty:a1,rightx:a2,righty:a3,");
-    SDL_Joystick* arcade = Plug(SDL_JOYSTICK_TYPE_ARCADE_STICK, 0, 4, 1); // has no layout
+    SDL_Joystick* arcade = Plug(SDL_JOYSTICK_TYPE_ARCADE_STICK, 0, 4, 2); // has no layout
+    CurrentSettings.bindings.push_back({{Device::Key, HatCode | SDL_HAT_UP}, Down}); // no hat
     enum Input { PadButton, PadAxis, PadHat, Arcade, ArcadeHat, Key, FocusLost, Gone, Unplug };
     const InputBits turns = RotateCcw | RotateCw | RotateCcw2, all = Up | Down | Left | Right;
     const std::tuple<const char*, Input, int, int, InputBits> steps[] = {
@@ -121,6 +123,7 @@ TEST(Shell, ControllersHoldWhatTheirKeysHoldBesideTheKeyboard) {
         {"button 1", Arcade, 1, 1, Left | RotateCcw | RotateCw},
         {"button 2", Arcade, 2, 1, Left | turns},
         {"button 3", Arcade, 3, 1, Left | turns},
+        {"its second hat", ArcadeHat, 1, SDL_HAT_UP, Left | turns},
         {"hat centred", ArcadeHat, 0, SDL_HAT_CENTERED, turns},
         {"the arcade stick said removed while held", Gone, 0, 0, 0},
         {"its buttons no longer count", Arcade, 3, 0, 0},
@@ -205,6 +208,37 @@ TEST(Shell, EnterOrStartAtGameOverAsksForANewGameAndF11OrAltEnterSwitchesToFulls
         }
     }
     SDL_JoystickClose(pad);
+    SDL_JoystickDetachVirtual(0);
+    PumpEvents();
+}
+
+// A pad's buttons reach the key screen through its layout alone, a plain joystick's buttons and
+// its first hat's four directions as they are.
+TEST(Shell, TheKeyScreenTakesEachControllersPressesOnce) {
+    SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+    SDL_Joystick* pad = Plug(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 0, SDL_CONTROLLER_BUTTON_MAX, 0);
+    SDL_Joystick* arcade = Plug(SDL_JOYSTICK_TYPE_ARCADE_STICK, 0, 4, 2);
+    GameState frame;
+    frame.phase = GAMEOVER;
+    PublishSnapshot(frame);
+    RenderFrame();
+    Send(SDL_KEYDOWN, SDLK_F2);
+    SDL_JoystickSetVirtualButton(pad, SDL_CONTROLLER_BUTTON_Y, 1);
+    for (const auto& [hat, value] :
+         {std::pair{1, SDL_HAT_UP}, {0, SDL_HAT_RIGHTDOWN}, {0, SDL_HAT_UP}}) {
+        SDL_JoystickSetVirtualHat(arcade, hat, Uint8(value));
+        PumpEvents();
+    }
+    SDL_JoystickSetVirtualButton(arcade, 3, 1);
+    PumpEvents();
+    Send(SDL_KEYDOWN, SDLK_ESCAPE);
+    const Bindings& bindings = CurrentSettings.bindings;
+    EXPECT_EQ(BoundControl(bindings, {Device::Pad, SDL_CONTROLLER_BUTTON_Y}), Left);
+    EXPECT_EQ(BoundControl(bindings, {Device::Joystick, HatCode | SDL_HAT_UP}), Right);
+    EXPECT_EQ(BoundControl(bindings, {Device::Joystick, 3}), Down);
+    SDL_JoystickClose(pad);
+    SDL_JoystickClose(arcade);
+    SDL_JoystickDetachVirtual(0);
     SDL_JoystickDetachVirtual(0);
     PumpEvents();
 }

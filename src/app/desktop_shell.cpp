@@ -20,9 +20,6 @@
 namespace {
 // How often events are read while the GL finishes a picture.
 constexpr GLuint64 FinishPollNanos = 250'000;
-// A paused game has no tick to wait for: the main loop rests until an event, looking this often
-// for a game handed back.
-constexpr int PausedRestMs = 100;
 
 Micros Now() {
     const auto sinceStart = std::chrono::steady_clock::now().time_since_epoch();
@@ -132,8 +129,7 @@ void RunMainLoop() {
             // that core is the one the timer thread and the GL driver's threads need to run on
             // time.
             const Rest rest =
-                Paused ? Rest{PausedRestMs, 0}
-                       : RestAfter(look, stoodStill, Paced(pacing), TickDueSoon(tickSeen, Now()));
+                RestAfter(look, stoodStill, Paced(pacing), TickDueSoon(tickSeen, Now()), Paused);
             if (rest.polled > 0) {
                 WaitUntil(Now() + rest.polled);
             } else if (rest.libraryMs > 0) {

@@ -111,7 +111,10 @@ Look LookFor(bool newTick, bool pictureWanted, const GameState* newest, const Ga
     return newTick ? Look::StandingStill : Look::Nothing;
 }
 
-Rest RestAfter(Look look, bool stoodStill, bool paced, bool tickDueSoon) {
+Rest RestAfter(Look look, bool stoodStill, bool paced, bool tickDueSoon, bool paused) {
+    if (paused) {
+        return {PausedWaitMs, 0};
+    }
     if (look == Look::StandingStill) {
         return {stoodStill ? StandingStillWaitMs : IdleWaitMs, 0};
     }

@@ -97,6 +97,9 @@ constexpr int IdleWaitMs = 1;
 // does (the first piece entering) is shown up to this long late, and a wake-up of the main thread
 // saved per tick halves what standing still costs.
 constexpr int StandingStillWaitMs = static_cast<int>(2 * TickPeriodMs);
+// A paused game has no tick to wait for: the main loop rests until an event, looking this often
+// for a game handed back.
+constexpr int PausedWaitMs = 100;
 // The media library's wait counts whole milliseconds and runs up to a few of them long, so a
 // wait for a deadline ends in short sleeps against the clock over this last stretch.
 constexpr Micros PolledStretch = 3000;
@@ -113,8 +116,8 @@ struct Rest {
 // (which may only have met the tick that the drawing took up just after the last look, in the
 // middle of play) or again; or nothing new, on a display that paces the drawing or not, near
 // the time of a tick or not. Near a tick, the library's whole-millisecond wait would hold its
-// picture back.
-Rest RestAfter(Look look, bool stoodStill, bool paced, bool tickDueSoon);
+// picture back. Paused, whatever the look.
+Rest RestAfter(Look look, bool stoodStill, bool paced, bool tickDueSoon, bool paused);
 
 // The next step of a wait for a moment `left` away.
 Rest NextWaitStep(Micros left);

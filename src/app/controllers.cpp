@@ -1,5 +1,6 @@
 #include "controllers.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -152,6 +153,7 @@ void ReleaseControllers() {
 }
 
 bool PlainJoystick(SDL_JoystickID id) {
-    const Controller* controller = Find(id);
-    return controller != nullptr && controller->plain != nullptr;
+    return std::any_of(Controllers.begin(), Controllers.end(), [id](const Controller& controller) {
+        return controller.id == id && controller.plain != nullptr;
+    });
 }

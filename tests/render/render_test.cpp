@@ -155,8 +155,8 @@ TEST(Picture, TheBestPanelShowsTheFirstFiveGamesInReadyGoAndAtGameOverOnly) {
 }
 
 // One window and GL context for all the tests, opened the program's way, which says why it
-// could not; closed the program's way, after which the timer's thread must be gone before the
-// game records are destroyed after main.
+// could not; closed the program's way, after which nothing of the window or the media library
+// is left, and the timer's thread must be gone before the game records are destroyed after main.
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     if (!OpenWindow()) {
@@ -166,6 +166,10 @@ int main(int argc, char** argv) {
     const int failed = RUN_ALL_TESTS();
     StartLogicTimer();
     ShutDown();
+    if (Window != nullptr || GLContext != nullptr || SDL_WasInit(0) != 0) {
+        std::fprintf(stderr, "The shutdown left the window, its context or the media library\n");
+        return 1;
+    }
     const std::string tasks = "/proc/" + std::to_string(getpid()) + "/task/*/comm";
     if (std::system(("grep -qsx SDLTimer " + tasks).c_str()) == 0) {
         std::fprintf(stderr, "The timer thread outlived the shutdown\n");

@@ -50,7 +50,9 @@ TEST(FramePacing, LearningTakesIntervalsWithin3MsOfThePeriodAndTakesTrustBackFor
         {"... and takes back four",               3'000, {s, s, s, s, s, s, 9'000}, s, 1},
         {"a first interval of 50 ms is a period", 3'000, {50'000}, 50'000, 0},
         {"a longer one is not",                   3'000, {50'001}, 0, 0},
-        {"a swap of 2 ms waited",                 2'000, {s, s}, s, 1}};
+        {"a swap of 2 ms waited",                 2'000, {s, s}, s, 1},
+        {"a first interval of 2 ms is a period",  2'000, {2'000}, 2'000, 0},
+        {"so is one of 1 us, which the next joins", 2'000, {1, 1}, 1, 1}};
     // clang-format on
     for (const auto& [course, waits, intervals, period, trust] : courses) {
         FramePacing pacing;
@@ -125,6 +127,7 @@ TEST(FramePacing, TheMarginFollowsTheDrawingRisesOnAMissedRefreshAndFallsSlowly)
               (Ms{16'667 - 5'000, 16'667 + 37 - 300 - 4'977, 16'667 + 37 - 300 - 5'977,
                   16'667 + 37 - 300 - 5'976, 16'667 + 37 - 300 - 5'973, 16'667 - 5'973 + 600}));
     EXPECT_EQ(margins, (Ms{4'977, 5'977, 5'976, 5'973, 5'973, 5'973}));
+    EXPECT_EQ(pacing.drawing, 4'091);
     EXPECT_EQ(pacing.trust, TrustedReturns - OffGridDistrust);
     // Refreshes missed one after another raise it to a period and no further: drawing never
     // starts before the refresh ahead of the one it aims at.

@@ -84,7 +84,7 @@ void NoteSwap(FramePacing& pacing, Micros called, Micros returned) {
     if (pacing.gridPeriods >= PeriodBaseline) {
         pacing.period = (pacing.refresh - pacing.gridStart) / pacing.gridPeriods;
     }
-    const bool missed = pacing.aim > 0 && returned > pacing.aim + pacing.period / 2;
+    const bool missed = pacing.aim != 0 && returned > pacing.aim + pacing.period / 2;
     const Micros least = pacing.drawing + LeastSlack;
     pacing.margin = missed ? pacing.margin + MissedRefreshStep
                            : pacing.margin - (pacing.margin - least) / MarginFall;

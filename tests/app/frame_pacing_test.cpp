@@ -91,9 +91,13 @@ TEST(FramePacing, LearningTakesIntervalsWithin3MsOfThePeriodAndTakesTrustBackFor
     }
     EXPECT_EQ(trusts, (std::vector<std::pair<int, bool>>{
                           {12, true}, {8, true}, {4, true}, {5, true}, {1, true}, {0, false}}));
-    // Paced, 64 periods on the grid measure the period again from the last learning return,
-    // on returns a little before the refreshes foretold, which move the grid all the way.
-    FramePacing pacing = Learnt(16'667);
+    // Paced again by sixteen returns that agree, 64 periods on the grid measure the period again
+    // from the last learning return, on returns a little before the refreshes foretold, which
+    // move the grid all the way.
+    FramePacing pacing = distrusted;
+    for (int swap = 0; swap < 16; ++swap) {
+        NoteSwap(pacing, pacing.lastReturn + s - 3'000, pacing.lastReturn + s);
+    }
     for (int refresh = 1; refresh <= 64; ++refresh) {
         NoteSwap(pacing, pacing.lastReturn + 13'000, pacing.lastReturn + 16'600);
     }

@@ -141,6 +141,10 @@ TEST(FramePacing, TheMarginFollowsTheDrawingRisesOnAMissedRefreshAndFallsSlowly)
         NoteSwap(pacing, pacing.aim, pacing.aim + 16'667 + 300);
     }
     EXPECT_EQ(pacing.margin, pacing.period);
+    // A refresh caught again takes a 128th of the margin's excess over drawing and slack.
+    NextDeadline(pacing, pacing.lastReturn + 100);
+    NoteSwap(pacing, pacing.aim, pacing.aim + 300);
+    EXPECT_EQ(pacing.margin, 16'667 - (16'667 - 3'898 - 1'000) / 128);
 }
 
 TEST(FramePacing, TheLoopLooksOftenOnlyNearTheTimeOfATick) {

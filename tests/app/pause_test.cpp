@@ -11,16 +11,13 @@
 TEST(Pause, OnlyAGameUnderWayPausesAndOnlyThePauseKeyResumes) {
     // Paused before or not, then paused after, in the phases NONE, READYGO, ACTIVE, LOCKFLASH,
     // LINECLEAR, ARE and GAMEOVER.
+    // clang-format off
     const std::tuple<PauseEvent, bool, const char*> cases[] = {
-        {PauseEvent::PauseKey, false, "0111110"},
-        {PauseEvent::PauseKey, true, "1000001"},
-        {PauseEvent::FocusLost, false, "0111110"},
-        {PauseEvent::FocusLost, true, "1111111"},
-        {PauseEvent::Minimised, false, "0111110"},
-        {PauseEvent::ControllerUnplugged, false, "0111110"},
-        {PauseEvent::FocusBack, false, "0000000"},
-        {PauseEvent::FocusBack, true, "1111111"},
-    };
+        {PauseEvent::PauseKey, false, "0111110"},  {PauseEvent::PauseKey, true, "1000001"},
+        {PauseEvent::FocusLost, false, "0111110"}, {PauseEvent::FocusLost, true, "1111111"},
+        {PauseEvent::Minimised, false, "0111110"}, {PauseEvent::ControllerUnplugged, false, "0111110"},
+        {PauseEvent::FocusBack, false, "0000000"}, {PauseEvent::FocusBack, true, "1111111"}};
+    // clang-format on
     for (const auto& [event, before, want] : cases) {
         std::string got;
         for (std::uint32_t phase = NONE; phase <= GAMEOVER; ++phase) {

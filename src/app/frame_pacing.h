@@ -47,16 +47,16 @@ constexpr Micros TickWatchBefore = 2500;
 constexpr Micros TickWatchAfter = 1500;
 
 struct FramePacing {
-    Micros period = 0;      // between two refreshes, as learnt; 0 while none is known
-    Micros refresh = 0;     // the time of a refresh, from the earliest returns on the grid
-    Micros lastReturn = 0;  // of the last swap
-    Micros gridStart = 0;   // the last learning return, where the grid's measure starts
-    Micros gridPeriods = 0; // periods on the grid since gridStart
-    int trust = 0;          // returns a period apart, then on the grid; up to TrustedReturns
-    bool paced = false;     // from TrustedReturns such returns until the trust is spent
-    Micros drawing = 0;     // the drawing's time: a longer one counts by half, a shorter slowly
+    Micros period{};      // between two refreshes, as learnt; 0 while none is known
+    Micros refresh{};     // the time of a refresh, from the earliest returns on the grid
+    Micros lastReturn{};  // of the last swap
+    Micros gridStart{};   // the last learning return, where the grid's measure starts
+    Micros gridPeriods{}; // periods on the grid since gridStart
+    int trust{};          // returns a period apart, then on the grid; up to TrustedReturns
+    bool paced{};         // from TrustedReturns such returns until the trust is spent
+    Micros drawing{};     // the drawing's time: a longer one counts by half, a shorter slowly
     Micros margin = FirstMargin; // how long before its refresh a picture starts to be drawn
-    Micros aim = 0; // the refresh that the picture being drawn is meant for; 0 for none
+    Micros aim{}; // the refresh that the picture being drawn is meant for; 0 for none
 };
 
 // Whether pictures wait for a deadline: the swaps wait for a display whose refreshes come more

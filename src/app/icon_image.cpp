@@ -1,6 +1,7 @@
 #include "icon_image.h"
 
 #include <algorithm>
+#include <array>
 
 #include "block_faces.h"
 
@@ -9,12 +10,12 @@ constexpr int Cells = 4;
 constexpr int CellSize = IconFullSize / Cells;
 
 // Piece kinds, rows top to bottom: a Z, an L and a J resting on an I (green, orange, blue, red).
-constexpr int Layout[Cells][Cells] = {
+constexpr std::array<std::array<int, Cells>, Cells> Layout = {{
     {1, 1, 5, 5},
     {6, 1, 1, 5},
     {6, 6, 6, 5},
     {0, 0, 0, 0},
-};
+}};
 
 // One channel of the largest icon's pixel (x, y), y from the top.
 double FullSizeTexel(int x, int y, int channel) {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
+#include <utility>
 
 #include "block_faces.h"
 
@@ -24,12 +26,18 @@ double FullSizeTexel(int x, int y, int channel) {
     return face.pixels[(storedRow * CellSize + x % CellSize) * 3 + channel];
 }
 
-// How much of the largest icon's pixel column (or row) `in` lies under the column `out` of an
-// icon `scale` times smaller, as a share of the width of `out`.
+// How much of the largest icon's pixel column (or row) `in`, which overlaps the column `out` of
+// an icon `scale` times smaller, lies under it, as a share of the width of `out`.
 double Coverage(int out, int in, double scale) {
     const double from = out * scale;
-    const double covered = std::min(in + 1.0, from + scale) - std::max<double>(in, from);
-    return std::max(covered, 0.0) / scale;
+    return (std::min(in + 1.0, from + scale) - std::max<double>(in, from)) / scale;
+}
+
+// The first of the largest icon's pixel columns (or rows) that the column `out` of an icon of
+// `size` overlaps, and the one past the last.
+std::pair<int, int> Overlapped(int out, int size) {
+    return {out * IconFullSize / size,
+            static_cast<int>(std::ceil(static_cast<double>((out + 1) * IconFullSize) / size))};
 }
 } // namespace
 
@@ -37,14 +45,13 @@ std::vector<std::uint8_t> IconPixels(int size) {
     const double scale = static_cast<double>(IconFullSize) / size;
     std::vector<std::uint8_t> pixels;
     for (int y = 0; y < size; ++y) {
-        // The bounds keep rounding from reaching past the last pixel.
-        const int lastY = std::min(static_cast<int>((y + 1) * scale), IconFullSize - 1);
+        const auto [firstY, endY] = Overlapped(y, size);
         for (int x = 0; x < size; ++x) {
-            const int lastX = std::min(static_cast<int>((x + 1) * scale), IconFullSize - 1);
+            const auto [firstX, endX] = Overlapped(x, size);
             for (int channel = 0; channel < 3; ++channel) {
                 double sum = 0.0;
-                for (int inY = static_cast<int>(y * scale); inY <= lastY; ++inY) {
-                    for (int inX = static_cast<int>(x * scale); inX <= lastX; ++inX) {
+                for (int inY = firstY; inY < endY; ++inY) {
+                    for (int inX = firstX; inX < endX; ++inX) {
                         sum += Coverage(y, inY, scale) * Coverage(x, inX, scale) *
                                FullSizeTexel(inX, inY, channel);
                     }

@@ -35,7 +35,8 @@ std::optional<int> OneCodePoint(std::string_view text) {
     if (text.size() != length) {
         return std::nullopt;
     }
-    int point = length == 1 ? lead : lead & (0x3f >> (length - 1));
+    // The first byte's bits after its marker, whose last bit is a zero.
+    int point = lead & (0x7f >> (length - 1));
     for (std::size_t i = 1; i < length; ++i) {
         const auto next = static_cast<unsigned char>(text[i]);
         if ((next & 0xc0) != 0x80) {

@@ -68,8 +68,11 @@ TEST(Settings, EachLineIsReadOrRefusedWithItsNumberAndWhy) {
         EXPECT_TRUE(again.problems.empty()) << name;
         EXPECT_EQ(WriteSettings(again.settings), WriteSettings(read.settings)) << name;
     }
-    EXPECT_EQ(BoundControl(ReadSettings("[keys]\nleft=w").settings.bindings, {Device::Key, 'w'}),
-              Left);
+    const Bindings read = ReadSettings("[keys]\nleft=A\nright=Z").settings.bindings;
+    EXPECT_EQ(
+        std::pair(BoundControl(read, {Device::Key, 'a'}), BoundControl(read, {Device::Key, 'z'})),
+        std::pair(Left, Right))
+        << "a capital letter is its key";
 }
 
 TEST(KeySettings, EachPressIsTakenOrRefusedAndEscapeOrTheLastControlCloses) {

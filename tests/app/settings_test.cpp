@@ -45,10 +45,11 @@ TEST(Settings, EachLineIsReadOrRefusedWithItsNumberAndWhy) {
          "line 2: Escape is the program's own|line 3: Return is the program's own|line 4: Keypad Enter is the program's own|"
          "line 5: F2 is the program's own|line 6: F11 is the program's own|line 7: M is the program's own"},
         {"unknown names", "[keys]\njump = J\nleft = Lefty\nleft = A,,D\nleft = \xc1\x81\nleft = \x80\nleft = \xf5\nleft = \xe2\x82\nleft = \xe2\x82\xc0\nleft = \xf5\x80\x80\x80\n"
-         "[joystick]\nleft = button 99999999999\n", "left = A",
+         "[joystick]\nleft = button 99999999999\nleft = button\nleft = trigger\n", "left = A",
          "line 2: unknown control \"jump\"|line 3: unknown name \"Lefty\"|line 4: an empty name in the list|line 5: unknown name \"\xc1\x81\"|"
          "line 6: unknown name \"\x80\"|line 7: unknown name \"\xf5\"|line 8: unknown name \"\xe2\x82\"|line 9: unknown name \"\xe2\x82\xc0\"|"
-         "line 10: unknown name \"\xf5\x80\x80\x80\"|line 12: unknown name \"button 99999999999\""},
+         "line 10: unknown name \"\xf5\x80\x80\x80\"|line 12: unknown name \"button 99999999999\"|"
+         "line 13: unknown name \"button\"|line 14: unknown name \"trigger\""},
         {"no '=', no section, junk", "left = J\n[keys]\nleft J\nright = \x01\xff\n[pad\n", "left = A|right = D",
          "line 1: not under [keys], [pad], [joystick] or [options]|line 3: expected NAME = VALUE|line 4: not text|"
          "line 5: expected NAME = VALUE"},

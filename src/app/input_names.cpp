@@ -146,14 +146,14 @@ std::string InputName(Input input) {
         return name != nullptr ? name : "?";
     }
     case Device::Joystick:
-        for (const HatName& hat : HatNames) {
-            if (input.code == (HatCode | hat.direction)) {
-                return hat.name;
-            }
-        }
-        return "button " + std::to_string(input.code);
+        break;
     }
-    return "?";
+    for (const HatName& hat : HatNames) {
+        if (input.code == (HatCode | hat.direction)) {
+            return hat.name;
+        }
+    }
+    return "button " + std::to_string(input.code);
 }
 
 bool ReadInputName(Device device, std::string_view name, Input& input) {
@@ -167,7 +167,7 @@ bool ReadInputName(Device device, std::string_view name, Input& input) {
         return button != SDL_CONTROLLER_BUTTON_INVALID;
     }
     case Device::Joystick:
-        return ReadJoystickName(name, input);
+        break;
     }
-    return false;
+    return ReadJoystickName(name, input);
 }

@@ -21,7 +21,7 @@ constexpr int HatCode = 0x100;
 // or one button number or hat direction of a plain joystick.
 struct Input {
     Device device = Device::Key;
-    int code = 0;
+    int code{};
     bool operator==(const Input& other) const {
         return device == other.device && code == other.code;
     }

@@ -16,13 +16,11 @@ std::string Capitals(std::string text) {
     return text;
 }
 
+// The screen names only the controls that it asks for.
 std::string WordFor(InputBits control) {
-    for (std::size_t i = 0; i < ChosenControls.size(); ++i) {
-        if (ChosenControls[i].control == control) {
-            return ControlWords[i];
-        }
-    }
-    return "?";
+    const auto chosen = std::find_if(ChosenControls.begin(), ChosenControls.end(),
+                                     [control](const auto& c) { return c.control == control; });
+    return ControlWords[chosen - ChosenControls.begin()];
 }
 } // namespace
 

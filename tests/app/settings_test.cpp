@@ -83,7 +83,7 @@ TEST(KeySettings, EachPressIsTakenOrRefusedAndEscapeOrTheLastControlCloses) {
     // The presses, then the control asked for (6 once closed), the refusal shown and the bindings.
     // clang-format off
     const std::tuple<const char*, std::vector<Input>, std::size_t, const char*, const char*> cases[] = {
-        {"all six in order", {key('j'), key('l'), key('k'), key('u'), key('o'), key('p')}, 6, "",
+        {"all six in order, then none", {key('j'), key('l'), key('k'), key('u'), key('o'), key('p'), key('q')}, 6, "",
          "left = J|right = L|down = K|rotate_ccw = U|rotate_cw = O|rotate_ccw2 = P"},
         {"another control's key", {key('d')}, 0, "TAKEN BY RIGHT", "left = A|right = D"},
         {"the program's keys and Start", {key(SDLK_F11), start}, 0, "USED BY THE GAME", "left = A"},
@@ -103,10 +103,12 @@ TEST(KeySettings, EachPressIsTakenOrRefusedAndEscapeOrTheLastControlCloses) {
         EXPECT_EQ(screen.refusal, refusal) << name;
         EXPECT_EQ(Missing({screen.bindings, false, false}, want), "") << name;
     }
-    const KeySettingsScreen screen =
-        StepKeySettings(StepKeySettings(OpenKeySettings(DefaultBindings()), key('a')), key('a'));
+    const KeySettingsScreen screen = StepKeySettings(
+        StepKeySettings(OpenKeySettings(ReadSettings("[keys]\nright = right").settings.bindings),
+                        key('a')),
+        key('a'));
     const std::vector<std::string> words = {
-        "KEYS",      "PRESS FOR",          "RIGHT", "NOW: D", "TAKEN BY LEFT",
+        "KEYS",      "PRESS FOR",          "RIGHT", "NOW: RIGHT", "TAKEN BY LEFT",
         "ESC: DONE", "BACKSPACE: DEFAULTS"};
     EXPECT_EQ(KeySettingsWords(screen), words);
 }

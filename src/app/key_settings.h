@@ -11,9 +11,9 @@
 
 struct KeySettingsScreen {
     bool open = false;
-    std::size_t asking = 0; // the control asked for, an index into ChosenControls
-    Bindings bindings;      // as chosen so far; in force once the screen closes
-    std::string refusal;    // why the last press was refused, or empty
+    std::size_t asking{}; // the control asked for, an index into ChosenControls
+    Bindings bindings;    // as chosen so far; in force once the screen closes
+    std::string refusal;  // why the last press was refused, or empty
 };
 
 KeySettingsScreen OpenKeySettings(const Bindings& bindings);

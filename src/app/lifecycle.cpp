@@ -30,8 +30,8 @@ bool OpenWindow() {
     StartControllers();
     // The library resets its GL attributes when the video subsystem starts, so the requests only
     // count from here on.
+    // Double buffering is the library's default; its depth buffer's is 16 bits.
     AskForGLContext();
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
 
     Window =

@@ -29,8 +29,7 @@ bool OpenWindow() {
     }
     StartControllers();
     // The library resets its GL attributes when the video subsystem starts, so the requests only
-    // count from here on.
-    // Double buffering is the library's default; its depth buffer's is 16 bits.
+    // count from here on. Double buffering is its default; a depth buffer of 16 bits is too.
     AskForGLContext();
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
 

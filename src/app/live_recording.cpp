@@ -16,7 +16,7 @@ enum Request : int { NoRequest, NewGame, PlayReplay };
 // publishes it with release. The timer thread reads them after its acquire and only then stores
 // NoRequest, with release: the main thread, seeing NoRequest with acquire, may write again.
 std::atomic<int> Asked{NoRequest};
-unsigned int AskedSeed = 0;
+unsigned int AskedSeed{};
 const Replay* AskedReplay = nullptr;
 
 // The hand-over of a finished game: the timer thread fills `Finished` while `FinishedReady` is

@@ -32,9 +32,9 @@ FinishedGame Finished = [] {
 // The timer thread's own.
 struct Recorder {
     bool recording = false; // a game of the player's is being recorded
-    bool ended = false;     // it has ended, and waits to be handed over
-    unsigned int seed = 0;
-    std::uint32_t ticks = 0;
+    bool ended{};           // it has ended, and waits to be handed over
+    unsigned int seed{};
+    std::uint32_t ticks{};
     std::vector<ControlRun> runs;
     const Replay* playing = nullptr;
     ReplayCursor cursor;

@@ -93,4 +93,5 @@ TEST(HandOver, ANewGameAskedForIsBuiltOnTheTimerThreadAndComesBackRecordedWhole)
     EXPECT_FALSE(TakeFinishedGame(finished)) << "each game once";
     EXPECT_TRUE(RequestNewGame(99));
     EXPECT_FALSE(RequestNewGame(98)) << "one request at a time";
+    EXPECT_NE(FreshSeed(), FreshSeed()) << "the clock's counter has moved on";
 }

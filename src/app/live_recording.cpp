@@ -44,6 +44,17 @@ Recorder Timer = [] {
     recorder.runs.reserve(ReservedRuns);
     return recorder;
 }();
+
+// The main thread's side of the request; false while the last one is not taken up yet.
+bool Ask(Request request, unsigned int seed, const Replay* replay) {
+    if (Asked.load(std::memory_order_acquire) != NoRequest) {
+        return false;
+    }
+    AskedSeed = seed;
+    AskedReplay = replay;
+    Asked.store(request, std::memory_order_release);
+    return true;
+}
 } // namespace
 
 unsigned int FreshSeed() {
@@ -52,30 +63,19 @@ unsigned int FreshSeed() {
 }
 
 bool RequestNewGame(unsigned int seed) {
-    if (Asked.load(std::memory_order_acquire) != NoRequest) {
-        return false;
-    }
-    AskedSeed = seed;
-    Asked.store(NewGame, std::memory_order_release);
-    return true;
+    return Ask(NewGame, seed, nullptr);
 }
 
 bool RequestReplay(const Replay& replay) {
-    if (Asked.load(std::memory_order_acquire) != NoRequest) {
-        return false;
-    }
-    AskedReplay = &replay;
-    Asked.store(PlayReplay, std::memory_order_release);
-    return true;
+    return Ask(PlayReplay, replay.seed, &replay);
 }
 
 void StartRequestedGame(GameState& live) {
-    const int asked = Asked.load(std::memory_order_acquire);
-    if (asked == NoRequest) {
+    if (Asked.load(std::memory_order_acquire) == NoRequest) {
         return;
     }
-    Timer.playing = asked == PlayReplay ? AskedReplay : nullptr;
-    Timer.seed = Timer.playing ? Timer.playing->seed : AskedSeed;
+    Timer.playing = AskedReplay;
+    Timer.seed = AskedSeed;
     Asked.store(NoRequest, std::memory_order_release);
     // Seeded here, on the thread that deals: some C libraries keep rand's state per thread.
     live = GameState::newGame(Timer.seed);

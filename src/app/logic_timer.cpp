@@ -5,8 +5,8 @@
 #include "snapshot.h"
 
 GameState LiveGame;
-std::atomic<std::uint32_t> HeldControls{0};
-SDL_TimerID LogicTimer = 0;
+std::atomic<std::uint32_t> HeldControls{};
+SDL_TimerID LogicTimer{};
 
 namespace {
 // Timer thread only: the frame before the one just ticked, which the cues are found against.

@@ -1,6 +1,7 @@
 #include "window_identity.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "icon_image.h"
@@ -18,10 +19,11 @@ void NameTheWindowClass() {
 
 void ShowWindowIcon(SDL_Window* window) {
     std::vector<std::uint8_t> pixels = IconPixels(WindowIconSize);
-    SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(
-        pixels.data(), WindowIconSize, WindowIconSize, SDL_BITSPERPIXEL(SDL_PIXELFORMAT_RGB24),
-        WindowIconSize * SDL_BYTESPERPIXEL(SDL_PIXELFORMAT_RGB24), SDL_PIXELFORMAT_RGB24);
+    const std::unique_ptr<SDL_Surface, void (*)(SDL_Surface*)> icon(
+        SDL_CreateRGBSurfaceWithFormatFrom(
+            pixels.data(), WindowIconSize, WindowIconSize, SDL_BITSPERPIXEL(SDL_PIXELFORMAT_RGB24),
+            WindowIconSize * SDL_BYTESPERPIXEL(SDL_PIXELFORMAT_RGB24), SDL_PIXELFORMAT_RGB24),
+        SDL_FreeSurface);
     // The window copies the pixels; a surface that could not be made leaves it without an icon.
-    SDL_SetWindowIcon(window, icon);
-    SDL_FreeSurface(icon);
+    SDL_SetWindowIcon(window, icon.get());
 }

@@ -23,7 +23,6 @@ std::string ConfigFolder();
 // line, and skipped; a file that cannot be read at all leaves the defaults.
 void LoadSettings();
 
-
 // Writes CurrentSettings whole, making the folder if missing. The first time it replaces a file
 // that had lines it could not use, the old file is set aside as settings.ini.bad.
 void SaveSettings();

@@ -21,6 +21,7 @@ TEST(TickSchedule, TheTimerWaitsForEachDeadlineOfA16MsGridAndAFrameRunsEveryTick
         {"a tick more than a period late is followed at once", waits, {0, 40, 41, 48},    {16, 1, 7, 16}},
         {"a stall of over four periods starts the grid afresh", waits, {0, 16, 200, 216}, {16, 16, 16, 16}},
         {"four periods late still catches up",                 waits, {0, 16, 96, 97},    {16, 16, 1, 1}},
+        {"a microsecond more starts afresh",                   waits, {0, 16, 96.001},    {16, 16, 16}},
         {"a 60 Hz display: one a frame",                       due, {0, 16.7, 33.3, 50, 66.7}, {1, 1, 1, 1, 1}},
         {"a 30 Hz display: two a frame",                       due, {0, 33.3, 66.7, 100},      {1, 2, 2, 2}},
         {"a frame before the deadline runs none",              due, {0, 15.9, 16},             {1, 0, 1}},

@@ -31,7 +31,7 @@ FinishedGame Finished = [] {
 
 // The timer thread's own.
 struct Recorder {
-    bool recording = false; // a game of the player's is being recorded
+    bool recording{};       // a game of the player's is being recorded
     bool ended{};           // it has ended, and waits to be handed over
     unsigned int seed{};
     std::uint32_t ticks{};

@@ -354,6 +354,7 @@ TEST(Shell, AFailedStartSaysWhyAndEndsWithStatusOne) {
     const std::string outputs = testing::TempDir() + "velmora_start";
     const std::tuple<const char*, const char*, std::string> starts[] = {
         {"SDL_VIDEODRIVER=nonexistent", "out", "Unable to initialize SDL: "},
+        {"SDL_VIDEODRIVER=dummy", "out", "Unable to create window: "}, // a driver without GL
         // The media library falls back to its off-screen driver, which GLEW cannot load from.
         {"-u DISPLAY -u WAYLAND_DISPLAY", "err",
          std::string("Error: ") + (const char*)glewGetErrorString(GLEW_ERROR_NO_GLX_DISPLAY)},

@@ -31,8 +31,8 @@ FinishedGame Finished = [] {
 
 // The timer thread's own.
 struct Recorder {
-    bool recording{};       // a game of the player's is being recorded
-    bool ended{};           // it has ended, and waits to be handed over
+    bool recording{}; // a game of the player's is being recorded
+    bool ended{};     // it has ended, and waits to be handed over
     unsigned int seed{};
     std::uint32_t ticks{};
     std::vector<ControlRun> runs;

@@ -10,7 +10,7 @@
 
 // A game played to its end, as the timer thread recorded it.
 struct FinishedGame {
-    unsigned int seed = 0;
+    unsigned int seed{};
     GameResult result;
     std::vector<ControlRun> runs;
 };

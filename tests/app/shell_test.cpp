@@ -253,16 +253,18 @@ TEST(Shell, SomeWindowEventsRedrawTheBackBufferForTheMainLoopToPresent) {
 }
 
 TEST(Shell, TheWindowHasAnOpenGL33CoreContextWithDepthAndTwoBuffersAndTheDesktopIdAsClass) {
-    int major = 0, minor = 0, profile = 0, doubled = 0, depth = 0;
+    int major = 0, minor = 0, profile = 0, flags = 0, doubled = 0, depth = 0;
     for (auto [attribute, value] : {std::pair(SDL_GL_CONTEXT_MAJOR_VERSION, &major),
                                     {SDL_GL_CONTEXT_MINOR_VERSION, &minor},
                                     {SDL_GL_CONTEXT_PROFILE_MASK, &profile},
+                                    {SDL_GL_CONTEXT_FLAGS, &flags},
                                     {SDL_GL_DOUBLEBUFFER, &doubled},
                                     {SDL_GL_DEPTH_SIZE, &depth}}) {
         SDL_GL_GetAttribute(attribute, value);
     }
-    EXPECT_EQ(std::tuple(major * 10 + minor, profile, doubled, depth >= 24),
-              std::tuple(33, int(SDL_GL_CONTEXT_PROFILE_CORE), 1, true));
+    EXPECT_EQ(std::tuple(major * 10 + minor, profile, flags, doubled, depth >= 24),
+              std::tuple(33, int(SDL_GL_CONTEXT_PROFILE_CORE),
+                         int(SDL_GL_CONTEXT_FORWARD_COMPATIBLE_FLAG), 1, true));
     // Its class, the desktop id, set as it opened: X11's is read back from the window end to end.
     EXPECT_STREQ(SDL_getenv("SDL_VIDEO_WAYLAND_WMCLASS"), "org.velmora.velmora");
 }

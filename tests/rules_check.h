@@ -26,7 +26,8 @@ inline const char* BrokenInvariant(const GameState& before, const GameState& aft
     }
     const bool clearing = g.phase == LINECLEAR;
     const bool listedRight = (clearing ? g.clearedCount == full.size() : full.empty()) &&
-                             (full.resize(ListLength, 0xFFFFFFFF), full == g.clearedRows);
+                             (full.resize(ListLength, NoClearedRow),
+                              std::equal(full.begin(), full.end(), g.clearedRows.begin()));
     // The whole record after a frame that only waits, besides the memories of the frame and its
     // count: unchanged in GAMEOVER; in LOCKFLASH and LINECLEAR, up to the frame that ends the
     // phase, only its timer moves, the flash shows and the combo is back to 1. The frames that
@@ -53,7 +54,7 @@ inline const char* BrokenInvariant(const GameState& before, const GameState& aft
     const bool clearEnds = was == LINECLEAR && g.phase != LINECLEAR;
     const bool levelStep = was == ARE && before.areTimer + 1 == LevelStepFrame;
     const bool softDrop = (held & Down) && !(held & (Left | Right));
-    std::vector<PieceKind> dealt;
+    std::array<PieceKind, ListLength> dealt{};
     if (entered) {
         dealt = {g.nextKind, before.pieceHistory[0], before.pieceHistory[1],
                  before.pieceHistory[2]};
@@ -122,8 +123,6 @@ inline const char* BrokenInvariant(const GameState& before, const GameState& aft
              g.level > MaxLevel || g.gravityIndex >= GravityTable.size() || g.grade > TopGrade ||
              g.pieceRotation > 3,
          "cells, level, speed index, grade and rotation stay in range"},
-        {g.clearedRows.size() != ListLength || g.pieceHistory.size() != ListLength,
-         "both lists keep four entries"},
         {g.grade == TopGrade && !(g.topGrade300 && g.topGrade500 && g.topGrade999),
          "the top grade comes only with its three conditions"},
         {(g.phase == ACTIVE || g.phase == LOCKFLASH) && (g.activeKind >= NoPiece || g.collides()),

@@ -5,8 +5,6 @@
 
 #include "phase_steps.h"
 
-GameState::GameState() : clearedRows(ListLength, NoClearedRow), pieceHistory(ListLength, PieceZ) {}
-
 GameState GameState::newGame(unsigned int seed) {
     GameState game;
     game.firstPiece = true;

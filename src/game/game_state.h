@@ -5,7 +5,6 @@
 #include <array>
 #include <cstdint>
 #include <tuple>
-#include <vector>
 
 using PieceKind = std::uint32_t;
 using InputBits = std::uint32_t;
@@ -67,6 +66,8 @@ extern const std::array<GravityRow, 30> GravityTable;
 // only from the three top-grade conditions.
 extern const std::array<std::uint32_t, 17> GradeTable;
 
+// A record made without newGame is zero everywhere but the two lists: what the render snapshot
+// holds before the first frame is published.
 struct GameState {
     bool firstPiece = false;
     PieceKind nextKind = 0;
@@ -98,19 +99,11 @@ struct GameState {
     bool topGrade999 = false;
     Phase prevPhase = NONE;
     Phase phase = NONE;
-    std::vector<std::uint32_t> clearedRows;
-    std::vector<PieceKind> pieceHistory;
+    // Fixed lists: a record is copied without allocating, so no tick allocates.
+    std::array<std::uint32_t, ListLength> clearedRows{NoClearedRow, NoClearedRow, NoClearedRow,
+                                                      NoClearedRow};
+    std::array<PieceKind, ListLength> pieceHistory{PieceZ, PieceZ, PieceZ, PieceZ};
     InputBits prevControls = 0;
-
-    // Zero everywhere but the two lists; this is what the render snapshot holds before the
-    // first frame is published.
-    GameState();
-
-    // Vector assignment reuses the target's storage when the lengths agree (always four), so
-    // assigning into a long-lived record never allocates.
-    GameState(const GameState&) = default;
-    GameState& operator=(const GameState&) = default;
-    ~GameState() = default;
 
     // A new game, its pieces dealt by the C library's generator from the seed.
     static GameState newGame(unsigned int seed);

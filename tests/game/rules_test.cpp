@@ -109,8 +109,8 @@ TEST(Rules, APieceCollidesWithTheWallsTheFloorTheTopAndTheStackOnly) {
 }
 
 TEST(Rules, ANewGameAndABlankRecordHoldTheirStatedValues) {
-    using List = std::vector<std::uint32_t>;
-    const List none(4, 0xFFFFFFFF);
+    using List = std::array<std::uint32_t, 4>;
+    const List none = {0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF};
     Board empty, zero;
     empty.fill(7);
     zero.fill(0);
@@ -332,7 +332,7 @@ TEST(Rules, SeededGamesDealFromRandAndKeepEveryInvariantToTheEnd) {
         std::vector<PieceKind> draws(20000);
         std::generate(draws.begin(), draws.end(), [] { return std::rand() % 7; });
         auto draw = draws.begin();
-        std::vector<PieceKind> history(4, 1);
+        std::array<PieceKind, 4> history = {1, 1, 1, 1};
         auto deal = [&](bool opening) {
             PieceKind kind = *draw++;
             for (int again = 0;

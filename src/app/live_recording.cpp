@@ -6,9 +6,9 @@
 #include <ctime>
 
 namespace {
-// Runs reserved for a game: more than a ten-minute game of a player who changes the controls
-// every third tick, so that a tick normally never allocates.
-constexpr std::size_t ReservedRuns = 1 << 14;
+// Runs reserved for a game: a game has no more runs than ticks, and its recording stops at the
+// longest replay, so no tick allocates. The reserve is address space until runs are written.
+constexpr std::size_t ReservedRuns = MaxReplayTicks;
 
 enum Request : int { NoRequest, NewGame, PlayReplay };
 

@@ -11,6 +11,19 @@
 #include "logic_timer.h"
 #include "snapshot.h"
 
+// Every allocation, counted on the thread that makes it.
+static thread_local int Allocations = 0;
+void* operator new(std::size_t size) {
+    ++Allocations;
+    return std::malloc(size + 1); // never null for a size of 0
+}
+void operator delete(void* memory) noexcept {
+    std::free(memory);
+}
+void operator delete(void* memory, std::size_t) noexcept {
+    std::free(memory);
+}
+
 TEST(HandOver, TheMainThreadSeesOnlyWholeTicksInOrderAndTheLastOne) {
     GameState seen;
     EXPECT_FALSE(CopySnapshot(seen)) << "nothing is handed over before the first tick";
@@ -64,11 +77,13 @@ static bool Eventually(Condition condition) {
 // the result the timer thread saw, and it was recorded from its first tick on.
 TEST(HandOver, ANewGameAskedForIsBuiltOnTheTimerThreadAndComesBackRecordedWhole) {
     std::atomic<bool> stop{false};
+    int timerAllocations = 0;
     std::thread timer([&] {
         while (!stop) {
             HeldControls = Down;
             StepLiveGame();
         }
+        timerAllocations = Allocations;
     });
     FinishedGame finished;
     for (unsigned seed : {11u, 12u, 13u}) {
@@ -90,6 +105,7 @@ TEST(HandOver, ANewGameAskedForIsBuiltOnTheTimerThreadAndComesBackRecordedWhole)
     }
     stop = true;
     timer.join();
+    EXPECT_EQ(timerAllocations, 0) << "no tick allocates, nor a new game or a hand-over";
     EXPECT_FALSE(TakeFinishedGame(finished)) << "each game once";
     EXPECT_TRUE(RequestNewGame(99));
     EXPECT_FALSE(RequestNewGame(98)) << "one request at a time";

@@ -10,7 +10,6 @@ SDL_TimerID LogicTimer{};
 
 namespace {
 // Timer thread only: the frame before the one just ticked, which the cues are found against.
-// Assigning a frame to it reuses its lists' storage, so the tick allocates nothing for it.
 GameState PreviousFrame;
 } // namespace
 

@@ -7,9 +7,9 @@ std::atomic<bool> SnapshotReady{false};
 std::atomic<bool> RedrawPending{true};
 
 namespace {
-// Both sides hold the lock only for one record copy, which never allocates (the lists keep
-// their four entries), so the timer thread waits at most one copy for the main thread and
-// the main thread never sees a frame half-written.
+// Both sides hold the lock only for one record copy, which never allocates, so the timer thread
+// waits at most one copy for the main thread and the main thread never sees a frame
+// half-written.
 std::mutex SnapshotLock;
 } // namespace
 

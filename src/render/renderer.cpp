@@ -17,7 +17,7 @@
 
 namespace {
 // The frame being drawn: one whole snapshot, copied once so that every read of the frame sees
-// the same tick, and kept for the whole run so that copying into it never allocates.
+// the same tick.
 GameState Frame;
 
 constexpr int FirstVisibleRow = 1;

@@ -123,9 +123,9 @@ TEST(Rules, ANewGameAndABlankRecordHoldTheirStatedValues) {
                              0u, 1u, none, List{k, 1, 1, 1}, 0u));
     }
     // The controls' bits are numbers that recorded games keep.
-    EXPECT_EQ(
-        std::vector<InputBits>({Up, Right, Down, Left, RotateCcw, RotateCw, RotateCcw2, Space}),
-        std::vector<InputBits>({1, 2, 4, 8, 16, 32, 64, 128}));
+    // clang-format off
+    EXPECT_EQ(std::vector<InputBits>({Up, Right, Down, Left, RotateCcw, RotateCw, RotateCcw2, Space}), std::vector<InputBits>({1, 2, 4, 8, 16, 32, 64, 128}));
+    // clang-format on
     EXPECT_EQ(RecordFields(GameState()),
               std::tuple(false, 0u, 0u, 0, 0, 0u, zero, 0u, 0u, 0u, 0u, std::uint16_t{0}, 0u, 0u,
                          0u, 0u, 0u, 0u, 0u, 0u, false, 0u, 0u, 0u, false, false, false, false, 0u,

@@ -123,13 +123,10 @@ TEST(Picture, TransparentGlyphTexelsShowWhatIsBehindThem) {
 
 TEST(Picture, TheBestPanelShowsTheFirstFiveGamesInReadyGoAndAtGameOverOnly) {
     const std::string date = "2026-12-08T04:41:01Z";
-    ShownRanking = {{{{18, 1260000, 999, 37500}, date, "a"},
-                     {{9, 30500, 312, 3750}, date, "b"},
-                     {{8, 22000, 300, 3749}, date, "c"},
-                     {{1, 800, 12, 1}, date, "d"},
-                     {{0, 0, 0, 0}, date, "e"},
-                     {{0, 0, 0, 0}, date, "f"}},
-                    1};
+    // clang-format off
+    ShownRanking = {{{{18, 1260000, 999, 37500}, date, "a"}, {{9, 30500, 312, 3750}, date, "b"}, {{8, 22000, 300, 3749}, date, "c"},
+                     {{1, 800, 12, 1}, date, "d"}, {{0, 0, 0, 0}, date, "e"}, {{0, 0, 0, 0}, date, "f"}}, 1};
+    // clang-format on
     // The times: 37500 frames of 16 ms are ten minutes, 3750 one; 3749 are 59.984 s.
     // clang-format off
     const char* lines[] = {" ZN 1260000 999 10:00.00", ">S1   30500 312 1:00.00", "  1   22000 300 0:59.98",

@@ -46,6 +46,11 @@ KeySettingsScreen StepKeySettings(KeySettingsScreen screen, Input press) {
         screen.refusal = "USED BY THE GAME";
         return screen;
     }
+    // The settings file names every key it binds.
+    if (InputName(press).empty()) {
+        screen.refusal = "KEY WITHOUT A NAME";
+        return screen;
+    }
     const InputBits control = ChosenControls[screen.asking].control;
     const InputBits holder = Assign(screen.bindings, control, press);
     if (holder != 0) {

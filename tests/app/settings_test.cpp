@@ -86,6 +86,7 @@ TEST(KeySettings, EachPressIsTakenOrRefusedAndEscapeOrTheLastControlCloses) {
          "left = J|right = L|down = K|rotate_ccw = U|rotate_cw = O|rotate_ccw2 = P"},
         {"another control's key", {key('d')}, 0, "TAKEN BY RIGHT", "left = A|right = D"},
         {"the program's keys and Start", {key(SDLK_F11), start}, 0, "USED BY THE GAME", "left = A"},
+        {"a key that the media library has no name for", {key(SDLK_SCANCODE_MASK)}, 0, "KEY WITHOUT A NAME", "left = A"},
         {"a refusal lasts one press", {key('d'), key(SDLK_LEFT)}, 1, "", "left = Left"},
         {"Escape part-way", {key('j'), key(SDLK_ESCAPE)}, 6, "", "left = J|right = D"},
         {"Backspace restores every default", {key('j'), key('l'), key(SDLK_BACKSPACE)}, 0, "", "left = A|right = D"},

@@ -19,6 +19,7 @@
 #include "lifecycle.h"
 #include "live_recording.h"
 #include "logic_timer.h"
+#include "records_keeper.h"
 #include "renderer.h"
 #include "settings_file.h"
 #include "snapshot.h"
@@ -209,6 +210,8 @@ TEST(Shell, EnterOrStartAtGameOverAsksForANewGameF11SwitchesToFullscreenAndF2Cho
             EXPECT_EQ(SDL_GetWindowFlags(Window) & SDL_WINDOW_FULLSCREEN, 0u) << "back in a window";
         }
     }
+    StartFirstGame("0"); // the ranking's places count from 1: a file of that name, not there
+    EXPECT_TRUE(NewGameAsked()) << "--replay 0";
     // F2 there: the key screen takes a pad's buttons through its layout alone, a plain
     // joystick's buttons and its first hat's four directions as they are.
     SDL_Joystick* arcade = Plug(SDL_JOYSTICK_TYPE_ARCADE_STICK, 0, 4, 2);
@@ -253,7 +256,7 @@ TEST(Shell, SomeWindowEventsRedrawTheBackBufferForTheMainLoopToPresent) {
     }
 }
 
-TEST(Shell, TheWindowHasAnOpenGL33CoreContextWithDepthAndTwoBuffersAndTheDesktopIdAsClass) {
+TEST(Shell, TheWindowHasItsTitleAnOpenGL33CoreContextWithDepthAndTwoBuffersAndTheDesktopIdAsClass) {
     int major = 0, minor = 0, profile = 0, flags = 0, doubled = 0, depth = 0;
     for (auto [attribute, value] : {std::pair(SDL_GL_CONTEXT_MAJOR_VERSION, &major),
                                     {SDL_GL_CONTEXT_MINOR_VERSION, &minor},
@@ -268,6 +271,7 @@ TEST(Shell, TheWindowHasAnOpenGL33CoreContextWithDepthAndTwoBuffersAndTheDesktop
                          int(SDL_GL_CONTEXT_FORWARD_COMPATIBLE_FLAG), 1, true));
     // Its class, the desktop id, set as it opened: X11's is read back from the window end to end.
     EXPECT_STREQ(SDL_getenv("SDL_VIDEO_WAYLAND_WMCLASS"), "org.velmora.velmora");
+    EXPECT_STREQ(SDL_GetWindowTitle(Window), "Velmora");
 }
 
 TEST(Shell, AResizeSetsTheViewportAndTheAspectAndCloseEndsTheRun) {

@@ -13,16 +13,11 @@
 
 // Every allocation, counted on the thread that makes it.
 static thread_local int Allocations = 0;
-void* operator new(std::size_t size) {
-    ++Allocations;
-    return std::malloc(size + 1); // never null for a size of 0
-}
-void operator delete(void* memory) noexcept {
-    std::free(memory);
-}
-void operator delete(void* memory, std::size_t) noexcept {
-    std::free(memory);
-}
+// clang-format off
+void* operator new(std::size_t size) { ++Allocations; return std::malloc(size + 1); } // never null
+void operator delete(void* memory) noexcept { std::free(memory); }
+void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
+// clang-format on
 
 TEST(HandOver, TheMainThreadSeesOnlyWholeTicksInOrderAndTheLastOne) {
     GameState seen;

@@ -54,9 +54,6 @@ void HandleWindowEvent(const SDL_WindowEvent& event) {
     case SDL_WINDOWEVENT_HIDDEN:
         PauseFor(PauseEvent::Minimised);
         break;
-    case SDL_WINDOWEVENT_FOCUS_GAINED:
-        PauseFor(PauseEvent::FocusBack);
-        break;
     default:
         break;
     }

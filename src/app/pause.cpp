@@ -3,25 +3,14 @@
 #include <SDL.h>
 
 std::atomic<bool> GamePaused{false};
-std::atomic<std::uint64_t> ResumedAt{0};
+std::atomic<std::uint64_t> ResumedAt{};
 bool Paused = false;
 
 bool PausedAfter(bool paused, Phase phase, PauseEvent event) {
     if (phase == NONE || phase == GAMEOVER) {
         return paused;
     }
-    switch (event) {
-    case PauseEvent::PauseKey:
-        return !paused;
-    case PauseEvent::FocusLost:
-    case PauseEvent::Minimised:
-    case PauseEvent::ControllerUnplugged:
-        return true;
-    case PauseEvent::FocusBack:
-        break;
-    }
-    // No piece falls before the player is ready.
-    return paused;
+    return event == PauseEvent::PauseKey ? !paused : true;
 }
 
 bool HandlePauseEvent(PauseEvent event, Phase phase) {

@@ -10,10 +10,11 @@
 #include "game_state.h"
 #include "tick_schedule.h"
 
-enum class PauseEvent { PauseKey, FocusLost, Minimised, ControllerUnplugged, FocusBack };
+enum class PauseEvent { PauseKey, FocusLost, Minimised, ControllerUnplugged };
 
 // Whether the game is paused after the event, paused before or not, in the phase on screen. Only a
-// game under way pauses: not before its first frame, not at GAMEOVER.
+// game under way pauses: not before its first frame, not at GAMEOVER. The focus given back to the
+// window resumes nothing: no piece falls before the player is ready.
 bool PausedAfter(bool paused, Phase phase, PauseEvent event);
 
 // Raised by the main thread while the game is paused; ResumedAt is the high-resolution counter's

@@ -103,9 +103,11 @@ bool StartGL() {
 void RunMainLoop() {
     FramePacing pacing;
     GameState newest;
-    Micros deadline = 0;     // of the next look for a new tick
-    Micros tickSeen = 0;     // when a look last found a new tick
-    bool stoodStill = false; // a look since the last picture found the picture standing still
+    // The first look finds the tick that RedrawPending starts with and presents, which sets the
+    // other two before they are read.
+    Micros deadline = 0; // of the next look for a new tick
+    Micros tickSeen{};   // when a look last found a new tick
+    bool stoodStill{};   // a look since the last picture found the picture standing still
     while (Running) {
         PumpEvents();
         // A game kept changes the ranking beside the well, which no tick shows.

@@ -28,7 +28,7 @@ void StepLiveGame();
 // is paused, none. Desktop only.
 Uint32 LogicTick(Uint32 interval, void* userData);
 
-// Starts the 16 ms timer; the last step of the render set-up. A failure is reported on
-// standard error and leaves the window at its clear colour. In the browser it starts nothing
-// and answers 0: the main loop's frames run the ticks.
-SDL_TimerID StartLogicTimer();
+// Starts the 16 ms timer, as LogicTimer; the last step of the render set-up. A failure is
+// reported on standard error and leaves the window at its clear colour. In the browser it starts
+// no timer: the main loop's frames run the ticks.
+void StartLogicTimer();

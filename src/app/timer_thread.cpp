@@ -27,7 +27,7 @@ Uint32 LogicTick(Uint32 /*interval*/, void* /*userData*/) {
     return NextTickDelay(Schedule, now);
 }
 
-SDL_TimerID StartLogicTimer() {
+void StartLogicTimer() {
     // Written before the timer thread can run the first tick; SDL_AddTimer hands the timer
     // over under the library's lock, which orders this store before that tick.
     Schedule = TickSchedule{};
@@ -40,5 +40,4 @@ SDL_TimerID StartLogicTimer() {
     if (LogicTimer == 0) {
         std::fprintf(stderr, "Unable to start the logic timer: %s\n", SDL_GetError());
     }
-    return LogicTimer;
 }

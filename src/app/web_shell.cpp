@@ -137,11 +137,10 @@ bool StartGL() {
     return true;
 }
 
-SDL_TimerID StartLogicTimer() {
+void StartLogicTimer() {
     // The frames run the ticks; the schedule reads the same counter as on the desktop.
     Schedule = TickSchedule{};
     Schedule.frequency = SDL_GetPerformanceFrequency();
-    return 0;
 }
 
 void RunMainLoop() {

@@ -161,7 +161,7 @@ void CreateRenderObjects() {
 void InitRenderer() {
     CreateRenderObjects();
     // Last, so that no tick can come before every GL object exists.
-    LogicTimer = StartLogicTimer();
+    StartLogicTimer();
 }
 
 void DestroyRenderObjects() {

@@ -37,10 +37,10 @@ std::uint32_t HoldTick(PauseGate& gate, TickSchedule& schedule, bool paused,
         return 0;
     }
     gate.held = false;
-    // The grid starts again at the resume, its next deadline one period on.
+    // The grid starts again at the resume, its next deadline one period on. (It has started:
+    // a game is paused only once a tick has shown it.)
     schedule.origin = resumedAt;
     schedule.deadline = 1;
-    schedule.started = true;
     const std::uint64_t due = DeadlineAt(schedule, 1);
     if (now >= due) {
         return 0;

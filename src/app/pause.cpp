@@ -41,11 +41,5 @@ std::uint32_t HoldTick(PauseGate& gate, TickSchedule& schedule, bool paused,
     // a game is paused only once a tick has shown it.)
     schedule.origin = resumedAt;
     schedule.deadline = 1;
-    const std::uint64_t due = DeadlineAt(schedule, 1);
-    if (now >= due) {
-        return 0;
-    }
-    const std::uint64_t milliseconds =
-        ((due - now) * 1000 + schedule.frequency - 1) / schedule.frequency;
-    return static_cast<std::uint32_t>(milliseconds);
+    return MillisecondsUntil(schedule, DeadlineAt(schedule, 1), now);
 }

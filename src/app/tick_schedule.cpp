@@ -1,5 +1,7 @@
 #include "tick_schedule.h"
 
+#include <algorithm>
+
 namespace {
 // 125 periods of 16 ms are exactly two seconds, a whole number of counter readings at any
 // integral frequency: the origin moves on by that much so that the index stays small and
@@ -31,12 +33,13 @@ std::uint32_t NextTickDelay(TickSchedule& schedule, std::uint64_t now) {
         schedule.deadline = 0;
     }
 
-    const std::uint64_t next = DeadlineAt(schedule, schedule.deadline);
-    if (next <= now) {
-        return 1;
-    }
-    const std::uint64_t milliseconds = CeilDiv((next - now) * 1000, schedule.frequency);
-    return static_cast<std::uint32_t>(milliseconds);
+    return std::max(1u, MillisecondsUntil(schedule, DeadlineAt(schedule, schedule.deadline), now));
+}
+
+std::uint32_t MillisecondsUntil(const TickSchedule& schedule, std::uint64_t moment,
+                                std::uint64_t now) {
+    const std::uint64_t left = std::max(moment, now) - now;
+    return static_cast<std::uint32_t>(CeilDiv(left * 1000, schedule.frequency));
 }
 
 std::uint32_t TicksDue(TickSchedule& schedule, std::uint64_t now) {

@@ -26,6 +26,11 @@ std::uint64_t DeadlineAt(const TickSchedule& schedule, std::uint32_t index);
 // they are. A look more than StallPeriods late starts the grid afresh, with one tick.
 std::uint32_t TicksDue(TickSchedule& schedule, std::uint64_t now);
 
+// The whole milliseconds from the counter reading `now` to `moment`, rounded up; 0 once it has
+// come.
+std::uint32_t MillisecondsUntil(const TickSchedule& schedule, std::uint64_t moment,
+                                std::uint64_t now);
+
 // Called once per tick with the counter reading taken as the tick began. Moves the schedule
 // on by one deadline and answers the whole milliseconds from `now` to the next one (at least
 // 1, since a timer callback that answers 0 is cancelled).

@@ -26,9 +26,8 @@ TEST(Pause, OnlyAGameUnderWayPausesAndOnlyThePauseKeyResumes) {
     }
     // The main thread's handler publishes each change, and the moment of a resume.
     EXPECT_TRUE(HandlePauseEvent(PauseEvent::PauseKey, ACTIVE) && GamePaused);
-    const std::uint64_t beforeResume = SDL_GetPerformanceCounter();
-    EXPECT_TRUE(HandlePauseEvent(PauseEvent::PauseKey, ARE) && !GamePaused &&
-                ResumedAt >= beforeResume);
+    const std::uint64_t before = SDL_GetPerformanceCounter();
+    EXPECT_TRUE(HandlePauseEvent(PauseEvent::PauseKey, ARE) && !GamePaused && ResumedAt >= before);
 }
 
 // The timer's wakes on a clock of microseconds, each up to 0.3 ms late, with pauses of up to half a

@@ -17,7 +17,7 @@ TEST(TickSchedule, TheTimerWaitsForEachDeadlineOfA16MsGridAndAFrameRunsEveryTick
             // clang-format off
         {"on time, 16 ms apart",                               waits, {1000, 1016, 1032}, {16, 16, 16}},
         {"a late wake-up shortens only the next wait",         waits, {0, 16, 42, 48},    {16, 16, 6, 16}},
-        {"a wait is rounded up, never short",                  waits, {0, 15.5},          {16, 17}},
+        {"a wait is rounded up, never short",                  waits, {0, 15.5, 25.99, 42.01}, {16, 17, 23, 22}},
         {"a tick more than a period late is followed at once", waits, {0, 40, 41, 48},    {16, 1, 7, 16}},
         {"a stall of over four periods starts the grid afresh", waits, {0, 16, 200, 216}, {16, 16, 16, 16}},
         {"four periods late still catches up",                 waits, {0, 16, 96, 97},    {16, 16, 1, 1}},

@@ -209,7 +209,9 @@ NOT_STATEMENTS = set("""
     unsigned signed int bool char float double long short void friend public private protected
     throw try catch new delete operator virtual explicit mutable volatile thread_local
 """.split())
-ZEROS = {"{}", "0", "0u", "false", "nullptr", "0.0", "0.0f"}
+# Return values that are their type's zero already. An empty string literal is one for the
+# std::string that every function returning "" here returns (none returns a bare char pointer).
+ZEROS = {"{}", "0", "0u", "false", "nullptr", "0.0", "0.0f", '""'}
 
 
 def integer_value(text):

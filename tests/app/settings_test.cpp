@@ -33,7 +33,7 @@ TEST(Settings, EachLineIsReadOrRefusedWithItsNumberAndWhy) {
     const std::tuple<const char*, const char*, const char*, const char*> cases[] = {
         {"nothing: the defaults", "", "left = A|right = D|rotate_ccw2 = P|sound = on|window = window", ""},
         {"several keys, names with spaces, any case", "[keys]\nleft = a, LEFT, keypad 4\n", "left = A, Left, Keypad 4|right = D", ""},
-        {"comments, blanks, CRLF, a control left out", "# c\n; c\n\n [KEYS] \r\n Right =\t Right Shift\t\r\n", "left = A|right = Right Shift", ""},
+        {"comments, blanks, CRLF, a control left out", "# c\n; c\n\n [KEYS] \r\n Right =\t\r Right Shift\t\r\n", "left = A|right = Right Shift", ""},
         {"keys by the character they type, each length's ends", "[keys]\nleft = ~, \xc2\x80, \xdf\xbf, \xe0\xa0\x80, \xef\xbf\xbf, \xf0\x90\x80\x80, \xf4\x8f\xbf\xbf\n",
          "left = ~, \xc2\x80, \xdf\xbf, \xe0\xa0\x80, \xef\xbf\xbf, \xf0\x90\x80\x80, \xf4\x8f\xbf\xbf", ""},
         {"the comma keys by a word", "[keys]\nleft = comma, Keypad Comma, .\n", "left = Comma, Keypad Comma, .", ""},
@@ -52,9 +52,9 @@ TEST(Settings, EachLineIsReadOrRefusedWithItsNumberAndWhy) {
          "line 6: unknown name \"\x80\"|line 7: unknown name \"\xf5\"|line 8: unknown name \"\xe2\x82\"|line 9: unknown name \"\xe2\x82\xc0\"|"
          "line 10: unknown name \"\xf5\x80\x80\x80\"|line 12: unknown name \"button 99999999999\"|"
          "line 13: unknown name \"button\"|line 14: unknown name \"trigger\"|line 15: unknown name \"button +1\"|line 16: unknown name \"button 1a\""},
-        {"no '=', no section, junk", "left = J\n[keys]\nleft J\nright = \x01\xff\n[pad\n", "left = A|right = D",
+        {"no '=', no section, junk", "left = J\n[keys]\nleft J\nright = \x01\xff\ndown = \x7f\n[pad\n", "left = A|right = D",
          "line 1: not under [keys], [pad], [joystick] or [options]|line 3: expected NAME = VALUE|line 4: not text|"
-         "line 5: expected NAME = VALUE"},
+         "line 5: not text|line 6: expected NAME = VALUE"},
         {"an unknown section is skipped whole", "[mouse]\nleft = 1\n[keys]\nleft = J\n", "left = J", "line 1: unknown section [mouse]; its lines are skipped"},
         {"pads, joysticks, options", "[pad]\nrotate_cw = Y\nleft = start\n[joystick]\nleft = button 255, hat left\ndown = button 256\nrotate_cw = button 9\n"
          "[options]\nsound = off\nwindow = fullscreen\nvolume = 3\nsound = loud\n",

@@ -129,14 +129,9 @@ void RunMainLoop() {
         } else {
             // Polling without a pause would keep a core busy for nothing, and on a small machine
             // that core is the one the timer thread and the GL driver's threads need to run on
-            // time.
-            const Rest rest =
-                RestAfter(look, stoodStill, Paced(pacing), TickDueSoon(tickSeen, Now()), Paused);
-            if (rest.polled > 0) {
-                WaitUntil(Now() + rest.polled);
-            } else if (rest.libraryMs > 0) {
-                SDL_WaitEventTimeout(nullptr, rest.libraryMs);
-            }
+            // time. The rest's polled sleep is one look's step, shorter than a wait's.
+            EventDuring(
+                RestAfter(look, stoodStill, Paced(pacing), TickDueSoon(tickSeen, Now()), Paused));
         }
         if (look == Look::StandingStill) {
             // A tick that changes the picture after this rest is drawn at once, aimed at no

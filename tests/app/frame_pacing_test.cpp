@@ -168,13 +168,12 @@ TEST(FramePacing, TheLoopLooksOftenOnlyNearTheTimeOfATick) {
 TEST(FramePacing, TheLoopRestsInWholeMillisecondsUntilTheLastStretchOfAWaitAndNearATick) {
     // After a look: standing still a first time or again, nothing new on a paced display,
     // nothing new near a tick or away from one, paused.
+    // clang-format off
     const std::tuple<Look, bool, bool, bool, bool, int, Micros> looks[] = {
-        {Look::StandingStill, false, true, true, false, 1, 0},
-        {Look::StandingStill, true, false, true, false, 32, 0},
-        {Look::Nothing, false, true, false, false, 0, 0},
-        {Look::Nothing, true, false, true, false, 0, 200},
-        {Look::Nothing, false, false, false, false, 1, 0},
-        {Look::StandingStill, true, true, true, true, 100, 0}};
+        {Look::StandingStill, false, true, true, false, 1, 0}, {Look::StandingStill, true, false, true, false, 32, 0},
+        {Look::Nothing, false, true, false, false, 0, 0},      {Look::Nothing, true, false, true, false, 0, 200},
+        {Look::Nothing, false, false, false, false, 1, 0},     {Look::StandingStill, true, true, true, true, 100, 0}};
+    // clang-format on
     for (const auto& [look, stoodStill, paced, soon, paused, libraryMs, polled] : looks) {
         const Rest rest = RestAfter(look, stoodStill, paced, soon, paused);
         EXPECT_EQ(std::pair(rest.libraryMs, rest.polled), std::pair(libraryMs, polled));

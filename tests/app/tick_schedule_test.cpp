@@ -12,9 +12,8 @@
 TEST(TickSchedule, TheTimerWaitsForEachDeadlineOfA16MsGridAndAFrameRunsEveryTickDue) {
     using Ms = std::vector<double>;
     const auto waits = NextTickDelay, due = TicksDue;
-    const std::tuple<const char*, std::uint32_t (*)(TickSchedule&, std::uint64_t), Ms, Ms>
-        courses[] = {
-            // clang-format off
+    // clang-format off
+    const std::tuple<const char*, std::uint32_t (*)(TickSchedule&, std::uint64_t), Ms, Ms> courses[] = {
         {"on time, 16 ms apart",                               waits, {1000, 1016, 1032}, {16, 16, 16}},
         {"a late wake-up shortens only the next wait",         waits, {0, 16, 42, 48},    {16, 16, 6, 16}},
         {"a wait is rounded up, never short",                  waits, {0, 15.5, 25.99, 42.01}, {16, 17, 23, 22}},

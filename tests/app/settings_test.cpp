@@ -57,7 +57,7 @@ TEST(Settings, EachLineIsReadOrRefusedWithItsNumberAndWhy) {
          "line 5: not text|line 6: expected NAME = VALUE"},
         {"an unknown section is skipped whole", "[mouse]\nleft = 1\n[keys]\nleft = J\n", "left = J", "line 1: unknown section [mouse]; its lines are skipped"},
         {"pads, joysticks, options", "[pad]\nrotate_cw = Y\nleft = start\n[joystick]\nleft = button 255, hat left\ndown = button 256\nrotate_cw = button 9\n"
-         "[options]\nsound = off\nwindow = fullscreen\nvolume = 3\nsound = loud\n",
+         "[options]\nsound = off\nwindow = fullscreen\nvolume = on\nsound = loud\n",
          "rotate_cw = y|left = button 255, hat left|down = hat down|rotate_cw = button 9|sound = off|window = fullscreen",
          "line 3: start is the program's own|line 6: unknown name \"button 256\"|line 11: unknown setting \"volume\"|"
          "line 12: expected sound = on or off"},

@@ -83,13 +83,11 @@ std::string ReadOption(std::string_view name, std::string_view value, Settings& 
     return "";
 }
 
+// `control` is one of ChosenControls.
 const char* ControlName(InputBits control) {
-    for (const ChosenControl& chosen : ChosenControls) {
-        if (chosen.control == control) {
-            return chosen.name;
-        }
-    }
-    return "?";
+    return std::find_if(ChosenControls.begin(), ChosenControls.end(),
+                        [control](const ChosenControl& c) { return c.control == control; })
+        ->name;
 }
 
 // Whether the file's usable lines name the control for the device.
@@ -114,8 +112,9 @@ Bindings Resolve(const std::vector<InputLine>& lines, std::vector<std::string>& 
         for (const Input& input : line.inputs) {
             const InputBits earlier = BoundControl(given, input);
             const InputBits byDefault = BoundControl(defaults, input);
+            // A control that no line names keeps its default inputs; a line that names it (this
+            // one, say) frees them.
             const bool defaultHeld =
-                byDefault != 0 && byDefault != line.control &&
                 std::any_of(ChosenControls.begin(), ChosenControls.end(),
                             [&](const ChosenControl& c) { return c.control == byDefault; }) &&
                 !Named(lines, line.device, byDefault);

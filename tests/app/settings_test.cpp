@@ -40,7 +40,7 @@ TEST(Settings, EachLineIsReadOrRefusedWithItsNumberAndWhy) {
         {"two controls swap keys", "[keys]\nleft = D\nright = A\n", "left = D|right = A", ""},
         {"the unread controls' keys are free", "[keys]\nleft = W, Space\n", "left = W, Space", ""},
         {"a control given nothing", "[keys]\nrotate_cw =\nleft = O\n", "rotate_cw =|left = O", ""},
-        {"another control's default", "[keys]\nleft = D\n", "left = A|right = D", "line 2: D is already right's"},
+        {"another control's default, named for pads only", "[pad]\nright = y\n[keys]\nleft = D\n", "left = A|right = D", "line 4: D is already right's"},
         {"a key given twice", "[keys]\nleft = J\nright = J\n", "left = J|right = D", "line 3: J is already left's"},
         {"a control given twice", "[keys]\nleft = J\nleft = K\n", "left = J", "line 3: left is given on an earlier line"},
         {"the program's keys; F3 is free", "[keys]\ndown = Escape\ndown = return\ndown = Keypad Enter\ndown = F2\ndown = F11\ndown = M\ndown = F3\n", "down = F3",
@@ -57,10 +57,10 @@ TEST(Settings, EachLineIsReadOrRefusedWithItsNumberAndWhy) {
          "line 5: not text|line 6: expected NAME = VALUE"},
         {"an unknown section is skipped whole", "[mouse]\nleft = 1\n[keys]\nleft = J\n", "left = J", "line 1: unknown section [mouse]; its lines are skipped"},
         {"pads, joysticks, options", "[pad]\nrotate_cw = Y\nleft = start\n[joystick]\nleft = button 255, hat left\ndown = button 256\nrotate_cw = button 9\n"
-         "[options]\nsound = off\nwindow = fullscreen\nvolume = on\nsound = loud\n",
+         "[options]\nsound = off\nwindow = fullscreen\nvolume = on\nsound = fullscreen\nwindow = on\n",
          "rotate_cw = y|left = button 255, hat left|down = hat down|rotate_cw = button 9|sound = off|window = fullscreen",
          "line 3: start is the program's own|line 6: unknown name \"button 256\"|line 11: unknown setting \"volume\"|"
-         "line 12: expected sound = on or off"},
+         "line 12: expected sound = on or off|line 13: expected window = window or fullscreen"},
     };
     // clang-format on
     for (const auto& [name, text, want, wantProblems] : cases) {

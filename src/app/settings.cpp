@@ -119,7 +119,8 @@ Bindings Resolve(const std::vector<InputLine>& lines, std::vector<std::string>& 
                             [&](const ChosenControl& c) { return c.control == byDefault; }) &&
                 !Named(lines, line.device, byDefault);
             const InputBits other = earlier != 0 ? earlier : defaultHeld ? byDefault : 0;
-            if (why.empty() && other != 0 && other != line.control) {
+            // (Never this line's own control: an earlier line would have named it.)
+            if (why.empty() && other != 0) {
                 why = InputName(input) + " is already " + ControlName(other) + "'s";
             }
         }

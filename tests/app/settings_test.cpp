@@ -42,7 +42,7 @@ TEST(Settings, EachLineIsReadOrRefusedWithItsNumberAndWhy) {
         {"a control given nothing", "[keys]\nrotate_cw =\nleft = O\n", "rotate_cw =|left = O", ""},
         {"another control's default, named for pads only", "[pad]\nright = y\n[keys]\nleft = D\n", "left = A|right = D", "line 4: D is already right's"},
         {"a key given twice", "[keys]\nleft = J\nright = J\n", "left = J|right = D", "line 3: J is already left's"},
-        {"a control given twice", "[keys]\nleft = J\nleft = K\n", "left = J", "line 3: left is given on an earlier line"},
+        {"a control given twice, the second time a key held too", "[keys]\nleft = J\nleft = D\n", "left = J", "line 3: left is given on an earlier line"},
         {"the program's keys; F3 is free", "[keys]\ndown = Escape\ndown = return\ndown = Keypad Enter\ndown = F2\ndown = F11\ndown = M\ndown = F3\n", "down = F3",
          "line 2: Escape is the program's own|line 3: Return is the program's own|line 4: Keypad Enter is the program's own|"
          "line 5: F2 is the program's own|line 6: F11 is the program's own|line 7: M is the program's own"},

@@ -56,9 +56,9 @@ TEST(Settings, EachLineIsReadOrRefusedWithItsNumberAndWhy) {
          "line 1: not under [keys], [pad], [joystick] or [options]|line 3: expected NAME = VALUE|line 4: not text|"
          "line 5: not text|line 6: expected NAME = VALUE"},
         {"an unknown section is skipped whole", "[mouse]\nleft = 1\n[keys]\nleft = J\n", "left = J", "line 1: unknown section [mouse]; its lines are skipped"},
-        {"pads, joysticks, options", "[pad]\nrotate_cw = Y\nleft = start\n[joystick]\nleft = button 255, hat left\ndown = button 256\nrotate_cw = button 9\n"
+        {"pads, joysticks, options", "[pad]\nrotate_cw = Y\nleft = start\n[joystick]\nleft = button 27, button 255, hat left\ndown = button 256\nrotate_cw = button 9\n"
          "[options]\nsound = off\nwindow = fullscreen\nvolume = on\nsound = fullscreen\nwindow = on\n",
-         "rotate_cw = y|left = button 255, hat left|down = hat down|rotate_cw = button 9|sound = off|window = fullscreen",
+         "rotate_cw = y|left = button 27, button 255, hat left|down = hat down|rotate_cw = button 9|sound = off|window = fullscreen",
          "line 3: start is the program's own|line 6: unknown name \"button 256\"|line 11: unknown setting \"volume\"|"
          "line 12: expected sound = on or off|line 13: expected window = window or fullscreen"},
     };
@@ -90,8 +90,8 @@ TEST(KeySettings, EachPressIsTakenOrRefusedAndEscapeOrTheLastControlCloses) {
         {"a refusal lasts one press", {key('d'), key(SDLK_LEFT)}, 1, "", "left = Left"},
         {"Escape part-way", {key('j'), key(SDLK_ESCAPE)}, 6, "", "left = J|right = D"},
         {"Backspace restores every default", {key('j'), key('l'), key(SDLK_BACKSPACE)}, 0, "", "left = A|right = D"},
-        {"a pad's button, a joystick's hat, an unread control's key", {y, {Device::Joystick, HatCode | SDL_HAT_UP}, key('w')},
-         3, "", "left = y|right = hat up|left = A|down = W"},
+        {"a pad's button, a joystick's hat, the unread controls' keys", {y, {Device::Joystick, HatCode | SDL_HAT_UP}, key('w'), key(' ')},
+         4, "", "left = y|right = hat up|left = A|down = W|rotate_ccw = Space"},
     };
     // clang-format on
     for (const auto& [name, presses, asking, refusal, want] : cases) {

@@ -265,7 +265,7 @@ SettingsRead ReadSettings(std::string_view text) {
         } else if (section == nullptr) {
             why = "not under [keys], [pad], [joystick] or [options]";
         } else {
-            InputLine input{number, section->device, 0, {}};
+            InputLine input{number, section->device, {}, {}}; // the control is read from the line
             why = ReadInputLine(Trim(line.substr(0, equals)), line.substr(equals + 1), input);
             if (why.empty()) {
                 lines.push_back(input);

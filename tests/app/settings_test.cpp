@@ -52,12 +52,12 @@ TEST(Settings, EachLineIsReadOrRefusedWithItsNumberAndWhy) {
          "line 6: unknown name \"\x80\"|line 7: unknown name \"\xf5\"|line 8: unknown name \"\xe2\x82\"|line 9: unknown name \"\xe2\x82\xc0\"|"
          "line 10: unknown name \"\xf5\x80\x80\x80\"|line 12: unknown name \"button 99999999999\"|"
          "line 13: unknown name \"button\"|line 14: unknown name \"trigger\"|line 15: unknown name \"button +1\"|line 16: unknown name \"button 1a\""},
-        {"no '=', no section, junk", "left = J\n[keys]\nleft J\nright = \x01\xff\ndown = \x7f\n[pad\n", "left = A|right = D",
+        {"no '=', no section, junk", "left = J\n[keys]\nleft J]\nright = \x01\xff\ndown = \x7f\n[pad\n", "left = A|right = D",
          "line 1: not under [keys], [pad], [joystick] or [options]|line 3: expected NAME = VALUE|line 4: not text|"
          "line 5: not text|line 6: expected NAME = VALUE"},
         {"an unknown section is skipped whole", "[mouse]\nleft = 1\n[keys]\nleft = J\n", "left = J", "line 1: unknown section [mouse]; its lines are skipped"},
         {"pads, joysticks, options", "[pad]\nrotate_cw = Y\nleft = start\n[joystick]\nleft = button 27, button 255, hat left\ndown = button 256\nrotate_cw = button 9\n"
-         "[options]\nsound = off\nwindow = fullscreen\nvolume = on\nsound = fullscreen\nwindow = on\n",
+         "[options]\nsound = off\nwindow=fullscreen\nvolume = on\nsound = fullscreen\nwindow = on\n",
          "rotate_cw = y|left = button 27, button 255, hat left|down = hat down|rotate_cw = button 9|sound = off|window = fullscreen",
          "line 3: start is the program's own|line 6: unknown name \"button 256\"|line 11: unknown setting \"volume\"|"
          "line 12: expected sound = on or off|line 13: expected window = window or fullscreen"},

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <map>
 #include <optional>
 
 namespace {
@@ -100,7 +101,7 @@ bool Named(const std::vector<InputLine>& lines, Device device, InputBits control
 // The lines of the input sections that each read alone, taken in order: a line is refused when it
 // names a control again, or gives an input that an earlier line gave another control or that is
 // the default of a control that no line names.
-Bindings Resolve(const std::vector<InputLine>& lines, std::vector<std::string>& problems) {
+Bindings Resolve(const std::vector<InputLine>& lines, std::map<int, std::string>& problems) {
     const Bindings defaults = DefaultBindings();
     Bindings given;
     std::vector<std::pair<Device, InputBits>> done;
@@ -125,7 +126,7 @@ Bindings Resolve(const std::vector<InputLine>& lines, std::vector<std::string>& 
             }
         }
         if (!why.empty()) {
-            problems.push_back("line " + std::to_string(line.number) + ": " + why);
+            problems[line.number] = why;
             continue;
         }
         done.emplace_back(line.device, line.control);
@@ -233,6 +234,7 @@ InputBits Assign(Bindings& bindings, InputBits control, Input input) {
 SettingsRead ReadSettings(std::string_view text) {
     SettingsRead read{DefaultSettings(), {}};
     std::vector<InputLine> lines;
+    std::map<int, std::string> problems; // a line has one at most
     const Section* section = nullptr;
     bool options = false, unknownSection = false;
     int number = 0;
@@ -272,17 +274,13 @@ SettingsRead ReadSettings(std::string_view text) {
             }
         }
         if (!why.empty()) {
-            read.problems.push_back("line " + std::to_string(number) + ": " + why);
+            problems[number] = why;
         }
     }
-    std::vector<std::string> refused;
-    read.settings.bindings = Resolve(lines, refused);
-    // In the order of the lines.
-    read.problems.insert(read.problems.end(), refused.begin(), refused.end());
-    std::stable_sort(read.problems.begin(), read.problems.end(),
-                     [](const std::string& a, const std::string& b) {
-                         return std::stoi(a.substr(5)) < std::stoi(b.substr(5));
-                     });
+    read.settings.bindings = Resolve(lines, problems);
+    for (const auto& [number, why] : problems) { // in the order of the lines
+        read.problems.push_back("line " + std::to_string(number) + ": " + why);
+    }
     return read;
 }
 

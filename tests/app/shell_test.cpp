@@ -210,6 +210,7 @@ TEST(Shell, EnterOrStartAtGameOverAsksForANewGameF11SwitchesToFullscreenAndF2Cho
             EXPECT_EQ(SDL_GetWindowFlags(Window) & SDL_WINDOW_FULLSCREEN, 0u) << "back in a window";
         }
     }
+    EXPECT_TRUE(std::ifstream(ConfigFolder() + SettingsFileName)) << "F11 keeps the settings";
     StartFirstGame("0"); // the ranking's places count from 1: a file of that name, not there
     EXPECT_TRUE(NewGameAsked()) << "--replay 0";
     // F2 there: the key screen takes a pad's buttons through its layout alone, a plain

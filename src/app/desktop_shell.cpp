@@ -103,8 +103,8 @@ bool StartGL() {
 void RunMainLoop() {
     FramePacing pacing;
     GameState newest;
-    // The first look finds the tick that RedrawPending starts with and presents, which sets the
-    // other two before they are read.
+    // The window's shown event asks for the first picture (the clear colour, before any tick), so
+    // the first look presents, which sets the other two before they are read.
     Micros deadline = 0; // of the next look for a new tick
     Micros tickSeen{};   // when a look last found a new tick
     bool stoodStill{};   // a look since the last picture found the picture standing still
@@ -116,7 +116,6 @@ void RunMainLoop() {
             WaitUntil(deadline);
             continue;
         }
-        // The first pass, before any tick, presents the clear colour.
         const bool newTick = RedrawPending.exchange(false, std::memory_order_acquire);
         tickSeen = newTick ? Now() : tickSeen;
         const bool published = newTick && CopySnapshot(newest);

@@ -4,7 +4,7 @@
 
 GameState RenderSnapshot;
 std::atomic<bool> SnapshotReady{false};
-std::atomic<bool> RedrawPending{true};
+std::atomic<bool> RedrawPending{};
 
 namespace {
 // Both sides hold the lock only for one record copy, which never allocates, so the timer thread

@@ -44,7 +44,8 @@ std::uint32_t MillisecondsUntil(const TickSchedule& schedule, std::uint64_t mome
 
 std::uint32_t TicksDue(TickSchedule& schedule, std::uint64_t now) {
     std::uint32_t due = 0;
-    while (!schedule.started || now >= DeadlineAt(schedule, schedule.deadline)) {
+    // A schedule not started yet has its deadline 0 at reading 0, which has come.
+    while (now >= DeadlineAt(schedule, schedule.deadline)) {
         NextTickDelay(schedule, now);
         ++due;
     }

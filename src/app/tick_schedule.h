@@ -12,9 +12,9 @@ constexpr std::uint32_t TickPeriodMs = 16;
 constexpr std::uint32_t StallPeriods = 4;
 
 struct TickSchedule {
-    std::uint64_t frequency = 0; // counter readings per second
-    std::uint64_t origin = 0;    // counter reading of deadline 0
-    std::uint32_t deadline = 0;  // index of the deadline that the next call answers
+    std::uint64_t frequency{};  // counter readings per second, set before the first call
+    std::uint64_t origin = 0;   // counter reading of deadline 0
+    std::uint32_t deadline = 0; // index of the deadline that the next call answers
     bool started = false;
 };
 

@@ -113,8 +113,8 @@ Bindings Resolve(const std::vector<InputLine>& lines, std::map<int, std::string>
         for (const Input& input : line.inputs) {
             const InputBits earlier = BoundControl(given, input);
             const InputBits byDefault = BoundControl(defaults, input);
-            // A control that no line names keeps its default inputs; a line that names it (this
-            // one, say) frees them.
+            // A control that no line of the device names keeps its default inputs of it; a line
+            // that names it (this one, say) frees them.
             const bool defaultHeld =
                 std::any_of(ChosenControls.begin(), ChosenControls.end(),
                             [&](const ChosenControl& c) { return c.control == byDefault; }) &&
@@ -278,8 +278,8 @@ SettingsRead ReadSettings(std::string_view text) {
         }
     }
     read.settings.bindings = Resolve(lines, problems);
-    for (const auto& [number, why] : problems) { // in the order of the lines
-        read.problems.push_back("line " + std::to_string(number) + ": " + why);
+    for (const auto& [lineNumber, why] : problems) { // in the order of the lines
+        read.problems.push_back("line " + std::to_string(lineNumber) + ": " + why);
     }
     return read;
 }

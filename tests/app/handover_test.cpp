@@ -1,5 +1,6 @@
 // The hand-over of each tick from the timer thread to the main thread, with both as busy as
 // they can be: every copy the main thread takes must be one whole tick, in order, and the last.
+// The timer thread takes no lock that an allocation might wait on: it allocates nothing.
 #include <gtest/gtest.h>
 
 #include <atomic>

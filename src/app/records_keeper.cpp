@@ -68,8 +68,7 @@ std::string FindDataFolder() {
     std::string folder, why;
     const char* chosen = std::getenv("VELMORA_DATA_DIR");
     if (chosen != nullptr && *chosen != '\0') {
-        folder = chosen;
-        folder += folder.back() == '/' || folder.back() == '\\' ? "" : "/";
+        folder = WithSeparator(chosen);
     } else if (char* user = SDL_GetPrefPath("", "velmora")) {
         folder = user;
         SDL_free(user);

@@ -16,10 +16,6 @@ void Say(const std::string& what) {
     std::fprintf(stderr, "velmora: %s\n", what.c_str());
 }
 
-std::string WithSeparator(std::string folder) {
-    return folder.back() == '/' || folder.back() == '\\' ? folder : folder + "/";
-}
-
 std::string Environment(const char* name) {
     const char* value = std::getenv(name);
     return value != nullptr ? value : "";

@@ -168,6 +168,10 @@ void RemoveFile(const std::string& path) {
     FilesChanged += fs::remove(path, error);
 }
 
+std::string WithSeparator(const std::string& folder) {
+    return folder.back() == '/' || folder.back() == '\\' ? folder : folder + "/";
+}
+
 bool MakeFolder(const std::string& path, std::string& why) {
     std::error_code error;
     fs::create_directories(path, error);

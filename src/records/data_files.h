@@ -27,6 +27,9 @@ std::string SetAside(const std::string& path);
 // Removes a file; a file already gone is no failure.
 void RemoveFile(const std::string& path);
 
+// The folder's name (not empty) ending in a separator, to which a file's name is added.
+std::string WithSeparator(const std::string& folder);
+
 // Makes the folder and those above it; answers false, with the reason, when it cannot.
 bool MakeFolder(const std::string& path, std::string& why);
 

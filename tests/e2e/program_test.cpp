@@ -121,7 +121,7 @@ TEST(Program, PlaysOnWithBrokenShaderFilesWithoutTheWellFrameAndWhereNothingCanB
     setenv("SDL_VIDEO_X11_WMCLASS", "mine", 1); // a class of the user's own stays
     setenv("SDL_AUDIODRIVER", "nosuch", 1);     // and no sound
     const std::string data = std::getenv("VELMORA_DATA_DIR");
-    setenv("VELMORA_DATA_DIR", "/proc/self", 1); // a folder that not even root may write in
+    setenv("VELMORA_DATA_DIR", "/proc/self/", 1); // a folder that not even root may write in
     PlayThrough(
         VELMORA_PROGRAM, folder,
         "Unable to open audio: Audio target 'nosuch' not available\n"

@@ -106,7 +106,7 @@ void StartFirstGame(const std::string& replay) {
         return;
     }
     std::string path = replay, text, why;
-    std::uint32_t place = 0;
+    std::uint32_t place{}; // read only once ReadNumber has set it
     if (ReadNumber(replay, RankingSize, place) && place >= 1) {
         if (place > Kept.entries.size()) {
             Say("the ranking holds no game " + replay + "; a new game starts");

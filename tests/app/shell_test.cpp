@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -89,49 +90,31 @@ TEST(Shell, ControllersHoldWhatTheirKeysHoldBesideTheKeyboard) {
     CurrentSettings.bindings.push_back({{Device::Key, HatCode | SDL_HAT_UP}, Down}); // no hat
     enum Input { PadButton, PadAxis, PadHat, Arcade, ArcadeHat, Key, FocusLost, Gone, Unplug };
     const InputBits turns = RotateCcw | RotateCw | RotateCcw2, all = Up | Down | Left | Right;
+    // clang-format off
     const std::tuple<const char*, Input, int, int, InputBits> steps[] = {
-        {"south", PadButton, 2, 1, RotateCcw},
-        {"east", PadButton, 1, 1, RotateCcw | RotateCw},
-        {"west", PadButton, 0, 1, turns},
-        {"north", PadButton, SDL_CONTROLLER_BUTTON_Y, 1, turns},
-        {"its hat, outside its layout", PadHat, 0, SDL_HAT_UP, turns},
-        {"south let go", PadButton, 2, 0, RotateCw | RotateCcw2},
-        {"the window left", FocusLost, 0, 0, 0},
-        {"D-pad up", PadButton, SDL_CONTROLLER_BUTTON_DPAD_UP, 1, Up},
-        {"D-pad right", PadButton, SDL_CONTROLLER_BUTTON_DPAD_RIGHT, 1, Up | Right},
-        {"D-pad down", PadButton, SDL_CONTROLLER_BUTTON_DPAD_DOWN, 1, Up | Right | Down},
-        {"D-pad left", PadButton, SDL_CONTROLLER_BUTTON_DPAD_LEFT, 1, all},
-        {"S too", Key, SDLK_s, SDL_KEYDOWN, all},
-        {"D-pad down let go, S holds", PadButton, SDL_CONTROLLER_BUTTON_DPAD_DOWN, 0, all},
-        {"the window left again", FocusLost, 0, 0, 0},
-        {"stick half right", PadAxis, SDL_CONTROLLER_AXIS_LEFTX, 16384, 0},
-        {"stick beyond half right", PadAxis, SDL_CONTROLLER_AXIS_LEFTX, 16385, Right},
-        {"stick back to a quarter", PadAxis, SDL_CONTROLLER_AXIS_LEFTX, 8192, Right},
-        {"stick below a quarter", PadAxis, SDL_CONTROLLER_AXIS_LEFTX, 8191, 0},
-        {"stick beyond half left", PadAxis, SDL_CONTROLLER_AXIS_LEFTX, -16385, Left},
-        {"stick more up than left", PadAxis, SDL_CONTROLLER_AXIS_LEFTY, -24000, Up},
-        {"stick more down than left", PadAxis, SDL_CONTROLLER_AXIS_LEFTY, 24000, Down},
-        {"stick as far left as down", PadAxis, SDL_CONTROLLER_AXIS_LEFTX, -24000, Down},
-        {"stick more left than down", PadAxis, SDL_CONTROLLER_AXIS_LEFTX, -30000, Left},
-        {"right stick, as the triggers", PadAxis, SDL_CONTROLLER_AXIS_RIGHTX, 32767, Left},
-        {"and S", Key, SDLK_s, SDL_KEYDOWN, Left | Down},
-        {"S let go, the stick holds", Key, SDLK_s, SDL_KEYUP, Left},
-        {"the window left with the stick pushed", FocusLost, 0, 0, 0},
-        {"the pad unplugged", Unplug, 0, 0, 0},
-        {"hat up", ArcadeHat, 0, SDL_HAT_UP, Up},
-        {"hat right and down", ArcadeHat, 0, SDL_HAT_RIGHTDOWN, Right | Down},
-        {"hat left", ArcadeHat, 0, SDL_HAT_LEFT, Left},
-        {"button 0", Arcade, 0, 1, Left | RotateCcw},
-        {"button 1", Arcade, 1, 1, Left | RotateCcw | RotateCw},
-        {"button 2", Arcade, 2, 1, Left | turns},
-        {"button 3", Arcade, 3, 1, Left | turns},
-        {"its second hat", ArcadeHat, 1, SDL_HAT_UP, Left | turns},
-        {"hat centred", ArcadeHat, 0, SDL_HAT_CENTERED, turns},
-        {"the arcade stick said removed while held", Gone, 0, 0, 0},
-        {"its buttons no longer count", Arcade, 3, 0, 0},
-        {"nor its hat", ArcadeHat, 0, SDL_HAT_UP, 0},
+        {"south", PadButton, 2, 1, RotateCcw}, {"east", PadButton, 1, 1, RotateCcw | RotateCw},
+        {"west", PadButton, 0, 1, turns}, {"north", PadButton, SDL_CONTROLLER_BUTTON_Y, 1, turns},
+        {"its hat, outside its layout", PadHat, 0, SDL_HAT_UP, turns}, {"south let go", PadButton, 2, 0, RotateCw | RotateCcw2},
+        {"the window left", FocusLost, 0, 0, 0}, {"D-pad up", PadButton, SDL_CONTROLLER_BUTTON_DPAD_UP, 1, Up},
+        {"D-pad right", PadButton, SDL_CONTROLLER_BUTTON_DPAD_RIGHT, 1, Up | Right}, {"D-pad down", PadButton, SDL_CONTROLLER_BUTTON_DPAD_DOWN, 1, Up | Right | Down},
+        {"D-pad left", PadButton, SDL_CONTROLLER_BUTTON_DPAD_LEFT, 1, all}, {"S too", Key, SDLK_s, SDL_KEYDOWN, all},
+        {"D-pad down let go, S holds", PadButton, SDL_CONTROLLER_BUTTON_DPAD_DOWN, 0, all}, {"the window left again", FocusLost, 0, 0, 0},
+        {"stick half right", PadAxis, SDL_CONTROLLER_AXIS_LEFTX, 16384, 0}, {"stick beyond half right", PadAxis, SDL_CONTROLLER_AXIS_LEFTX, 16385, Right},
+        {"stick back to a quarter", PadAxis, SDL_CONTROLLER_AXIS_LEFTX, 8192, Right}, {"stick below a quarter", PadAxis, SDL_CONTROLLER_AXIS_LEFTX, 8191, 0},
+        {"stick beyond half left", PadAxis, SDL_CONTROLLER_AXIS_LEFTX, -16385, Left}, {"stick more up than left", PadAxis, SDL_CONTROLLER_AXIS_LEFTY, -24000, Up},
+        {"stick more down than left", PadAxis, SDL_CONTROLLER_AXIS_LEFTY, 24000, Down}, {"stick as far left as down", PadAxis, SDL_CONTROLLER_AXIS_LEFTX, -24000, Down},
+        {"stick more left than down", PadAxis, SDL_CONTROLLER_AXIS_LEFTX, -30000, Left}, {"right stick, as the triggers", PadAxis, SDL_CONTROLLER_AXIS_RIGHTX, 32767, Left},
+        {"and S", Key, SDLK_s, SDL_KEYDOWN, Left | Down}, {"S let go, the stick holds", Key, SDLK_s, SDL_KEYUP, Left},
+        {"the window left with the stick pushed", FocusLost, 0, 0, 0}, {"the pad unplugged", Unplug, 0, 0, 0},
+        {"hat up", ArcadeHat, 0, SDL_HAT_UP, Up}, {"hat right and down", ArcadeHat, 0, SDL_HAT_RIGHTDOWN, Right | Down},
+        {"hat left", ArcadeHat, 0, SDL_HAT_LEFT, Left}, {"button 0", Arcade, 0, 1, Left | RotateCcw},
+        {"button 1", Arcade, 1, 1, Left | RotateCcw | RotateCw}, {"button 2", Arcade, 2, 1, Left | turns},
+        {"button 3", Arcade, 3, 1, Left | turns}, {"its second hat", ArcadeHat, 1, SDL_HAT_UP, Left | turns},
+        {"hat centred", ArcadeHat, 0, SDL_HAT_CENTERED, turns}, {"the arcade stick said removed while held", Gone, 0, 0, 0},
+        {"its buttons no longer count", Arcade, 3, 0, 0}, {"nor its hat", ArcadeHat, 0, SDL_HAT_UP, 0},
         {"the arcade stick unplugged", Unplug, 0, 0, 0},
     };
+    // clang-format on
     for (const auto& [name, input, which, value, want] : steps) {
         if (input == Key || input == FocusLost) {
             Send(input == Key ? value : SDL_WINDOWEVENT, which, SDL_WINDOWEVENT_FOCUS_LOST);
@@ -173,14 +156,13 @@ TEST(Shell, EnterOrStartAtGameOverAsksForANewGameF11SwitchesToFullscreenAndF2Cho
     SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
     SDL_Joystick* pad = Plug(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 0, SDL_CONTROLLER_BUTTON_MAX, 0);
     enum Input { Key, AltKey, Start };
+    // clang-format off
     const std::tuple<const char*, Phase, Input, SDL_Keycode, bool, bool> rows[] = {
-        {"Start at GAMEOVER", GAMEOVER, Start, 0, true, false},
-        {"Enter in play", ACTIVE, Key, SDLK_RETURN, false, false},
-        {"Start in ARE", ARE, Start, 0, false, false},
-        {"Alt+Enter at GAMEOVER", GAMEOVER, AltKey, SDLK_RETURN, false, true},
-        {"F11 at GAMEOVER", GAMEOVER, Key, SDLK_F11, false, true},
-        {"Space at GAMEOVER", GAMEOVER, Key, SDLK_SPACE, false, false},
+        {"Start at GAMEOVER", GAMEOVER, Start, 0, true, false},                {"Enter in play", ACTIVE, Key, SDLK_RETURN, false, false},
+        {"Start in ARE", ARE, Start, 0, false, false},                         {"Alt+Enter at GAMEOVER", GAMEOVER, AltKey, SDLK_RETURN, false, true},
+        {"F11 at GAMEOVER", GAMEOVER, Key, SDLK_F11, false, true},             {"Space at GAMEOVER", GAMEOVER, Key, SDLK_SPACE, false, false},
     };
+    // clang-format on
     for (const auto& [name, phase, input, key, asks, switches] : rows) {
         GameState frame;
         frame.phase = phase;
@@ -357,24 +339,76 @@ TEST(Shell, TheFirstOptionThatEndsTheCommandLineDecidesAndAnOptionWithoutItsFile
     }
 }
 
-TEST(Shell, AFailedStartSaysWhyAndEndsWithStatusOne) {
+TEST(Shell, AStartThatFailsOrAnOptionThatEndsAtOnceSaysWhatItShouldAndEndsWithItsStatus) {
     const std::string outputs = testing::TempDir() + "velmora_start";
-    const std::tuple<const char*, const char*, std::string> starts[] = {
-        {"SDL_VIDEODRIVER=nonexistent", "out", "Unable to initialize SDL: "},
-        {"SDL_VIDEODRIVER=dummy", "out", "Unable to create window: "}, // a driver without GL
-        // The media library falls back to its off-screen driver, which GLEW cannot load from.
-        {"-u DISPLAY -u WAYLAND_DISPLAY", "err",
-         std::string("Error: ") + (const char*)glewGetErrorString(GLEW_ERROR_NO_GLX_DISPLAY)},
+    // The environment, the options, the status, and the stream and the start of a line it holds.
+    // The media library falls back to its off-screen driver, which GLEW cannot load from.
+    const std::string noDisplay =
+        std::string("Error: ") + (const char*)glewGetErrorString(GLEW_ERROR_NO_GLX_DISPLAY);
+    // clang-format off
+    const std::tuple<const char*, const char*, int, const char*, std::string> starts[] = {
+        {"SDL_VIDEODRIVER=nonexistent", "", 1, "out", "Unable to initialize SDL: "}, {"-u DISPLAY -u WAYLAND_DISPLAY", "", 1, "err", noDisplay},
+        {"SDL_VIDEODRIVER=dummy", "", 1, "out", "Unable to create window: "} /* no GL */, {"", "--help", 0, "out", "Usage: velmora "},
+        {"", "--version", 0, "out", "velmora 1."},                                  {"", "--verify none", 2, "out", "none: cannot be read: No such file or directory"},
     };
-    for (const auto& [environment, stream, text] : starts) {
+    // clang-format on
+    for (const auto& [environment, options, want, stream, text] : starts) {
         const int status =
-            std::system(("env " + std::string(environment) + " " VELMORA_PROGRAM " >" + outputs +
-                         ".out 2>" + outputs + ".err")
+            std::system(("env " + std::string(environment) + " " VELMORA_PROGRAM " " + options +
+                         " >" + outputs + ".out 2>" + outputs + ".err")
                             .c_str());
-        EXPECT_EQ(WEXITSTATUS(status), 1) << environment;
+        EXPECT_EQ(WEXITSTATUS(status), want) << environment << options;
         std::ifstream output(outputs + "." + stream);
         const std::string said(std::istreambuf_iterator<char>(output), {});
         EXPECT_NE(("\n" + said).find("\n" + text), std::string::npos)
-            << environment << ": " << said;
+            << environment << options << ": " << said;
     }
+}
+
+// Where the settings file is looked for, and what loading and saving say when the file is not
+// ours or cannot be kept: the defaults hold, and a file with lines that could not be used is set
+// aside the first time the settings are saved, not again.
+TEST(Shell, TheSettingsFileIsWhereTheEnvironmentSaysAndOneNotOursIsSetAsideOnce) {
+    namespace fs = std::filesystem;
+    const std::string dir = testing::TempDir() + "settings/", config = ConfigFolder();
+    const std::string home = std::getenv("HOME") != nullptr ? std::getenv("HOME") : "";
+    const auto put = [&](const char* name, const char* value) {
+        value == nullptr ? unsetenv(name) : setenv(name, *value ? (dir + value).c_str() : "", 1);
+    };
+    // VELMORA_CONFIG_DIR, XDG_CONFIG_HOME and HOME in the test's folder (null: unset), the file
+    // there (a folder when it ends in '/') and its text, what loading and each of two savings
+    // say, and whether the file was set aside.
+    const std::string full(65536, '#');
+    // clang-format off
+    const std::tuple<const char*, const char*, const char*, std::string, std::string, std::string, std::string, bool> rows[] = {
+        {nullptr, "x", "h", "x/velmora/settings.ini", "bogus\n", "velmora: " + dir + "x/velmora/settings.ini: line 1: expected NAME = VALUE; the line is skipped\n", "", true},
+        {nullptr, "", "h", "h/.config/velmora/settings.ini", full + "\n", "velmora: " + dir + "h/.config/velmora/settings.ini: larger than 64 KB; the default settings hold\n", "", true},
+        {"a", nullptr, "h", "a/settings.ini", full, "", "", false},
+        {"d", nullptr, nullptr, "d/settings.ini/", "", "velmora: " + dir + "d/settings.ini: cannot be read (Is a directory); the default settings hold\n", "velmora: " + dir + "d/settings.ini: Is a directory: the settings are not kept\n", false},
+        {"f/g", nullptr, nullptr, "f", "", "", "velmora: " + dir + "f/g/: Not a directory: the settings are not kept\n", false},
+        {nullptr, nullptr, nullptr, "", "", "", "velmora: no folder for the player's settings: they are not kept\n", false},
+    };
+    // clang-format on
+    for (const auto& [folder, xdg, homeFolder, file, text, load, save, aside] : rows) {
+        fs::remove_all(dir);
+        fs::create_directories(fs::path(dir + file).parent_path());
+        if (!file.empty() && file.back() != '/') {
+            std::ofstream(dir + file) << text;
+        }
+        put("VELMORA_CONFIG_DIR", folder);
+        put("XDG_CONFIG_HOME", xdg);
+        put("HOME", homeFolder);
+        testing::internal::CaptureStderr();
+        LoadSettings();
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), load) << file;
+        testing::internal::CaptureStderr();
+        SaveSettings();
+        SaveSettings();
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), save + save) << file;
+        EXPECT_EQ(fs::exists(dir + file + ".bad"), aside) << file;
+        EXPECT_FALSE(fs::exists(dir + file + ".2.bad")) << file;
+    }
+    setenv("VELMORA_CONFIG_DIR", config.c_str(), 1);
+    setenv("HOME", home.c_str(), 1);
+    CurrentSettings = DefaultSettings();
 }

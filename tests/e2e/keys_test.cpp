@@ -73,7 +73,6 @@ TEST(Keys, ComeFromTheSettingsFileAndTheKeyScreenAndEscapeOrALostFocusPauses) {
     game.key("l", true);
     EXPECT_TRUE(game.waitFor([&](auto& p) { return PieceIn(p, piece, 5); }, 10s)) << "L holds";
     game.key("l", false);
-    EXPECT_TRUE(std::filesystem::exists(folder / "settings.ini.bad")) << "the hand-made file kept";
     const std::string file = folder / "settings.ini";
     const auto kept = [&](const char* line) {
         return game.waitFor([&](auto&) { return FileText(file).find(line) != std::string::npos; },

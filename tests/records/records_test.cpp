@@ -44,14 +44,13 @@ TEST(Ranking, TenGamesAreKeptAndATieGoesBelowTheGameAlreadyRanked) {
     }
     ten.lastReplay = "old"; // the game before, unranked
     const std::vector<std::string> tenthAndOld = {"r9", "old"}, old = {"old"};
+    // clang-format off
     const std::tuple<const char*, RankEntry, int, std::vector<std::string>> rows[] = {
-        {"the best", Entry(4, 0, 9000, "new"), 0, tenthAndOld},
-        {"between the second and third", Entry(3, 850, 5000, "new"), 2, tenthAndOld},
-        {"tied with the fifth", Entry(3, 600, 5000, "new"), 5, tenthAndOld},
-        {"tied with the tenth", Entry(3, 100, 5000, "new"), -1, old},
-        {"the tenth's score in fewer frames", Entry(3, 100, 4999, "new"), 9, tenthAndOld},
-        {"below the tenth", Entry(3, 99, 1, "new"), -1, old},
+        {"the best", Entry(4, 0, 9000, "new"), 0, tenthAndOld},                            {"between the second and third", Entry(3, 850, 5000, "new"), 2, tenthAndOld},
+        {"tied with the fifth", Entry(3, 600, 5000, "new"), 5, tenthAndOld},               {"tied with the tenth", Entry(3, 100, 5000, "new"), -1, old},
+        {"the tenth's score in fewer frames", Entry(3, 100, 4999, "new"), 9, tenthAndOld}, {"below the tenth", Entry(3, 99, 1, "new"), -1, old},
     };
+    // clang-format on
     for (const auto& [name, entry, place, dropped] : rows) {
         Ranking after = ten;
         EXPECT_EQ(EnterRanking(after, entry), place) << name;

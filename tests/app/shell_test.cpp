@@ -365,31 +365,35 @@ TEST(Shell, AStartThatFailsOrAnOptionThatEndsAtOnceSaysWhatItShouldAndEndsWithIt
     }
 }
 
-// Where the settings file is looked for, and what loading and saving say when the file is not
-// ours or cannot be kept: the defaults hold, and a file with lines that could not be used is set
-// aside the first time the settings are saved, not again.
-TEST(Shell, TheSettingsFileIsWhereTheEnvironmentSaysAndOneNotOursIsSetAsideOnce) {
+// Where the settings file and the data folder are looked for, and what loading and saving the
+// settings say when the file is not ours or cannot be kept: the defaults hold, and a file with
+// lines that could not be used is set aside the first time the settings are saved, not again.
+TEST(Shell, ThePlayersFoldersAreWhereTheEnvironmentSaysAndASettingsFileNotOursIsSetAsideOnce) {
     namespace fs = std::filesystem;
     const std::string dir = testing::TempDir() + "settings/", config = ConfigFolder();
     const std::string home = std::getenv("HOME") != nullptr ? std::getenv("HOME") : "";
+    const std::string data = std::getenv("VELMORA_DATA_DIR");
     const auto put = [&](const char* name, const char* value) {
         value == nullptr ? unsetenv(name) : setenv(name, *value ? (dir + value).c_str() : "", 1);
     };
-    // VELMORA_CONFIG_DIR, XDG_CONFIG_HOME and HOME in the test's folder (null: unset), the file
-    // there (a folder when it ends in '/') and its text, what loading and each of two savings
+    unsetenv("XDG_DATA_HOME");
+    // VELMORA_CONFIG_DIR, XDG_CONFIG_HOME, HOME and VELMORA_DATA_DIR in the test's folder (null:
+    // unset), the settings file there (a folder when it ends in '/') and its text; what loading
+    // the settings and finding the data folder say, the data folder, what each of two savings
     // say, and whether the file was set aside.
-    const std::string full(65536, '#');
+    const std::string full(65536, '#'), user = dir + "h/.local/share/velmora/";
     // clang-format off
-    const std::tuple<const char*, const char*, const char*, std::string, std::string, std::string, std::string, bool> rows[] = {
-        {nullptr, "x", "h", "x/velmora/settings.ini", "bogus\n", "velmora: " + dir + "x/velmora/settings.ini: line 1: expected NAME = VALUE; the line is skipped\n", "", true},
-        {nullptr, "", "h", "h/.config/velmora/settings.ini", full + "\n", "velmora: " + dir + "h/.config/velmora/settings.ini: larger than 64 KB; the default settings hold\n", "", true},
-        {"a", nullptr, "h", "a/settings.ini", full, "", "", false},
-        {"d", nullptr, nullptr, "d/settings.ini/", "", "velmora: " + dir + "d/settings.ini: cannot be read (Is a directory); the default settings hold\n", "velmora: " + dir + "d/settings.ini: Is a directory: the settings are not kept\n", false},
-        {"f/g", nullptr, nullptr, "f", "", "", "velmora: " + dir + "f/g/: Not a directory: the settings are not kept\n", false},
-        {nullptr, nullptr, nullptr, "", "", "", "velmora: no folder for the player's settings: they are not kept\n", false},
+    const std::tuple<const char*, const char*, const char*, const char*, std::string, std::string, std::string, std::string, std::string, bool> rows[] = {
+        {nullptr, "x", "h", nullptr, "x/velmora/settings.ini", "bogus\n", "velmora: " + dir + "x/velmora/settings.ini: line 1: expected NAME = VALUE; the line is skipped\n", user, "", true},
+        {nullptr, "", "h", "", "h/.config/velmora/settings.ini", full + "\n", "velmora: " + dir + "h/.config/velmora/settings.ini: larger than 64 KB; the default settings hold\n", user, "", true},
+        {"a", nullptr, "h", "a", "a/settings.ini", full, "", dir + "a/", "", false},
+        {"d", nullptr, "h", nullptr, "d/settings.ini/", "", "velmora: " + dir + "d/settings.ini: cannot be read (Is a directory); the default settings hold\n", user, "velmora: " + dir + "d/settings.ini: Is a directory: the settings are not kept\n", false},
+        {"f/g", nullptr, "h", "f/g", "f", "", "velmora: " + dir + "f/g/: Not a directory: no game will be kept\n", "", "velmora: " + dir + "f/g/: Not a directory: the settings are not kept\n", false},
+        {nullptr, nullptr, nullptr, nullptr, "", "", "velmora: no folder for the player's data (neither XDG_DATA_HOME nor HOME environment is set): no game will be kept\n", "", "velmora: no folder for the player's settings: they are not kept\n", false},
     };
     // clang-format on
-    for (const auto& [folder, xdg, homeFolder, file, text, load, save, aside] : rows) {
+    for (const auto& [folder, xdg, homeFolder, dataFolder, file, text, load, found, save, aside] :
+         rows) {
         fs::remove_all(dir);
         fs::create_directories(fs::path(dir + file).parent_path());
         if (!file.empty() && file.back() != '/') {
@@ -398,8 +402,10 @@ TEST(Shell, TheSettingsFileIsWhereTheEnvironmentSaysAndOneNotOursIsSetAsideOnce)
         put("VELMORA_CONFIG_DIR", folder);
         put("XDG_CONFIG_HOME", xdg);
         put("HOME", homeFolder);
+        put("VELMORA_DATA_DIR", dataFolder);
         testing::internal::CaptureStderr();
         LoadSettings();
+        EXPECT_EQ(FindDataFolder(), found) << file;
         EXPECT_EQ(testing::internal::GetCapturedStderr(), load) << file;
         testing::internal::CaptureStderr();
         SaveSettings();
@@ -409,6 +415,7 @@ TEST(Shell, TheSettingsFileIsWhereTheEnvironmentSaysAndOneNotOursIsSetAsideOnce)
         EXPECT_FALSE(fs::exists(dir + file + ".2.bad")) << file;
     }
     setenv("VELMORA_CONFIG_DIR", config.c_str(), 1);
+    setenv("VELMORA_DATA_DIR", data.c_str(), 1);
     setenv("HOME", home.c_str(), 1);
     CurrentSettings = DefaultSettings();
 }

@@ -46,8 +46,8 @@ TEST(Ranking, TenGamesAreKeptAndATieGoesBelowTheGameAlreadyRanked) {
     const std::vector<std::string> tenthAndOld = {"r9", "old"}, old = {"old"};
     // clang-format off
     const std::tuple<const char*, RankEntry, int, std::vector<std::string>> rows[] = {
-        {"the best", Entry(4, 0, 9000, "new"), 0, tenthAndOld},                            {"between the second and third", Entry(3, 850, 5000, "new"), 2, tenthAndOld},
-        {"tied with the fifth", Entry(3, 600, 5000, "new"), 5, tenthAndOld},               {"tied with the tenth", Entry(3, 100, 5000, "new"), -1, old},
+        {"the best", Entry(4, 0, 9000, "new"), 0, tenthAndOld}, {"between the second and third", Entry(3, 850, 5000, "new"), 2, tenthAndOld},
+        {"tied with the fifth", Entry(3, 600, 5000, "new"), 5, tenthAndOld}, {"tied with the tenth", Entry(3, 100, 5000, "new"), -1, old},
         {"the tenth's score in fewer frames", Entry(3, 100, 4999, "new"), 9, tenthAndOld}, {"below the tenth", Entry(3, 99, 1, "new"), -1, old},
     };
     // clang-format on
@@ -99,16 +99,11 @@ TEST(Ranking, ABrokenRankingIsRefusedNamingTheLine) {
     // clang-format on
     // clang-format off
     const std::tuple<const char*, std::string, std::string> rows[] = {
-        {"empty", "", "line 1: not a Velmora ranking"},
-        {"a replay", Header + "end\n", "line 1: not a Velmora ranking"},
-        {"a later version", "velmora ranking 2\n", "line 1: ranking version 2, which this program cannot read (it reads version 1)"},
-        {"no such grade", "velmora ranking 1\ngame S0 1 1 1 2026-12-08T04:41:01Z r\n", "line 2: " + entryWanted},
-        {"level 1000", "velmora ranking 1\ngame S1 1 1000 1 2026-12-08T04:41:01Z r\n", "line 2: " + entryWanted},
-        {"a score past 32 bits", "velmora ranking 1\ngame S1 4294967296 1 1 2026-12-08T04:41:01Z r\n", "line 2: " + entryWanted},
-        {"a negative score", "velmora ranking 1\ngame S1 -1 1 1 2026-12-08T04:41:01Z r\n", "line 2: " + entryWanted},
-        {"a replay outside the folder", "velmora ranking 1\ngame S1 1 1 1 2026-12-08T04:41:01Z ../r\n", "line 2: " + entryWanted},
-        {"cut short", "velmora ranking 1\n" + game.substr(0, 30), "line 2: " + entryWanted},
-        {"eleven games", eleven, "line 12: more than ten games"},
+        {"empty", "", "line 1: not a Velmora ranking"}, {"a replay", Header + "end\n", "line 1: not a Velmora ranking"},
+        {"a later version", "velmora ranking 2\n", "line 1: ranking version 2, which this program cannot read (it reads version 1)"}, {"no such grade", "velmora ranking 1\ngame S0 1 1 1 2026-12-08T04:41:01Z r\n", "line 2: " + entryWanted},
+        {"level 1000", "velmora ranking 1\ngame S1 1 1000 1 2026-12-08T04:41:01Z r\n", "line 2: " + entryWanted}, {"a score past 32 bits", "velmora ranking 1\ngame S1 4294967296 1 1 2026-12-08T04:41:01Z r\n", "line 2: " + entryWanted},
+        {"a negative score", "velmora ranking 1\ngame S1 -1 1 1 2026-12-08T04:41:01Z r\n", "line 2: " + entryWanted}, {"a replay outside the folder", "velmora ranking 1\ngame S1 1 1 1 2026-12-08T04:41:01Z ../r\n", "line 2: " + entryWanted},
+        {"cut short", "velmora ranking 1\n" + game.substr(0, 30), "line 2: " + entryWanted}, {"eleven games", eleven, "line 12: more than ten games"},
         {"a game after the last", "velmora ranking 1\nlast r\n" + game, "line 3: text after the \"last\" line"},
     };
     // clang-format on
@@ -143,28 +138,17 @@ TEST(Replay, AMalformedReplayIsRefusedNamingTheLine) {
     };
     // clang-format off
     const std::tuple<const char*, std::string, std::string> rows[] = {
-        {"empty", "", "line 1: not a Velmora replay"},
-        {"a ranking", "velmora ranking 1\n", "line 1: not a Velmora replay"},
-        {"a later version", replacing("replay 1", "replay 2"), "line 1: replay version 2, which this program cannot read (it reads version 1)"},
-        {"no seed", replacing("seed 1733650000", "seed"), "line 2: expected \"seed\" and a number"},
-        {"a seed past 32 bits", replacing("1733650000", "4294967296"), "line 2: expected \"seed\" and a number"},
-        {"a dealer with a space", replacing("glibc", "g libc"), "line 3: expected \"dealer\" and the name of a C library"},
-        {"a date of another form", replacing("2026-12-08T04:41:01Z", "2026-12-08"), "line 4: expected \"date\" and a date such as 2026-12-08T04:41:01Z"},
-        {"a date with slashes", replacing("2026-12-08T", "2026/12/08T"), "line 4: expected \"date\" and a date such as 2026-12-08T04:41:01Z"},
-        {"no such grade", replacing("grade S1", "grade S10"), resultWanted},
-        {"level 1000", replacing("level 312", "level 1000"), resultWanted},
-        {"level 999", replacing("level 312", "level 999"), ""},
-        {"no controls line", replacing("controls\n", ""), "line 6: expected \"controls\""},
-        {"no count", Header + "04\nend\n", "line 7: " + runWanted},
-        {"a count that is no number", Header + "04 1x\nend\n", "line 7: " + runWanted},
-        {"controls that are no hexadecimal", Header + "00 5\n0g 1\nend\n", "line 8: " + runWanted},
-        {"the highest known control", Header + "ff 1\nend\n", ""},
-        {"a control beyond the eight", Header + "100 1\nend\n", "line 7: controls beyond the eight known bits"},
-        {"a run of no ticks", Header + "04 0\nend\n", "line 7: a run of no ticks"},
-        {"ten hours", Header + "00 2000000\n00 250000\nend\n", ""},
-        {"a tick past ten hours", Header + "00 2000000\n00 250001\nend\n", "line 8: the replay runs past 2250000 ticks (ten hours)"},
-        {"past ten hours by far", Header + "00 4294967295\nend\n", "line 7: the replay runs past 2250000 ticks (ten hours)"},
-        {"cut short", Header + "04 3\n", "line 8: the replay ends before its \"end\" line"},
+        {"empty", "", "line 1: not a Velmora replay"}, {"a ranking", "velmora ranking 1\n", "line 1: not a Velmora replay"},
+        {"a later version", replacing("replay 1", "replay 2"), "line 1: replay version 2, which this program cannot read (it reads version 1)"}, {"no seed", replacing("seed 1733650000", "seed"), "line 2: expected \"seed\" and a number"},
+        {"a seed past 32 bits", replacing("1733650000", "4294967296"), "line 2: expected \"seed\" and a number"}, {"a dealer with a space", replacing("glibc", "g libc"), "line 3: expected \"dealer\" and the name of a C library"},
+        {"a date of another form", replacing("2026-12-08T04:41:01Z", "2026-12-08"), "line 4: expected \"date\" and a date such as 2026-12-08T04:41:01Z"}, {"a date with slashes", replacing("2026-12-08T", "2026/12/08T"), "line 4: expected \"date\" and a date such as 2026-12-08T04:41:01Z"},
+        {"no such grade", replacing("grade S1", "grade S10"), resultWanted}, {"level 1000", replacing("level 312", "level 1000"), resultWanted},
+        {"level 999", replacing("level 312", "level 999"), ""}, {"no controls line", replacing("controls\n", ""), "line 6: expected \"controls\""},
+        {"no count", Header + "04\nend\n", "line 7: " + runWanted}, {"a count that is no number", Header + "04 1x\nend\n", "line 7: " + runWanted},
+        {"controls that are no hexadecimal", Header + "00 5\n0g 1\nend\n", "line 8: " + runWanted}, {"the highest known control", Header + "ff 1\nend\n", ""},
+        {"a control beyond the eight", Header + "100 1\nend\n", "line 7: controls beyond the eight known bits"}, {"a run of no ticks", Header + "04 0\nend\n", "line 7: a run of no ticks"},
+        {"ten hours", Header + "00 2000000\n00 250000\nend\n", ""}, {"a tick past ten hours", Header + "00 2000000\n00 250001\nend\n", "line 8: the replay runs past 2250000 ticks (ten hours)"},
+        {"past ten hours by far", Header + "00 4294967295\nend\n", "line 7: the replay runs past 2250000 ticks (ten hours)"}, {"cut short", Header + "04 3\n", "line 8: the replay ends before its \"end\" line"},
         {"text after the end", Header + "end\n04 1\n", "line 8: text after the \"end\" line"},
     };
     // clang-format on

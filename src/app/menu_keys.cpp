@@ -78,7 +78,7 @@ void StartWithSettings() {
 }
 
 void ShowWindowAsLeft(SDL_Window* window) {
-    if (CurrentSettings.fullscreen && window != nullptr) {
+    if (CurrentSettings.fullscreen) {
         SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
     }
 }

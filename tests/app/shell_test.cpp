@@ -20,6 +20,7 @@
 #include "lifecycle.h"
 #include "live_recording.h"
 #include "logic_timer.h"
+#include "menu_keys.h"
 #include "records_keeper.h"
 #include "renderer.h"
 #include "settings_file.h"
@@ -193,6 +194,12 @@ TEST(Shell, EnterOrStartAtGameOverAsksForANewGameF11SwitchesToFullscreenAndF2Cho
         }
     }
     EXPECT_TRUE(std::ifstream(ConfigFolder() + SettingsFileName)) << "F11 keeps the settings";
+    ShowWindowAsLeft(Window);
+    EXPECT_EQ(SDL_GetWindowFlags(Window) & SDL_WINDOW_FULLSCREEN, 0u) << "left in a window";
+    CurrentSettings.fullscreen = true;
+    ShowWindowAsLeft(Window);
+    EXPECT_NE(SDL_GetWindowFlags(Window) & SDL_WINDOW_FULLSCREEN, 0u) << "left in full screen";
+    Send(SDL_KEYDOWN, SDLK_F11);
     StartFirstGame("0"); // the ranking's places count from 1: a file of that name, not there
     EXPECT_TRUE(NewGameAsked()) << "--replay 0";
     // F2 there: the key screen takes a pad's buttons through its layout alone, a plain

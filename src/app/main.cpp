@@ -42,8 +42,7 @@ int main(int argc, char* argv[]) {
     if (!OpenWindow()) {
         return 1;
     }
-    StartWithSettings();
-    ShowWindowAsLeft(Window);
+    StartWithSettings(Window);
     StartSound();
     OpenRecords();
     StartFirstGame(command.replay);

@@ -72,12 +72,9 @@ bool PressIn(const SDL_Event& event, Input& press) {
 }
 } // namespace
 
-void StartWithSettings() {
+void StartWithSettings(SDL_Window* window) {
     LoadSettings();
     SoundMuted.store(CurrentSettings.muted, std::memory_order_relaxed);
-}
-
-void ShowWindowAsLeft(SDL_Window* window) {
     if (CurrentSettings.fullscreen) {
         SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
     }

@@ -9,10 +9,9 @@
 
 #include "pause.h"
 
-// Main thread, before the window opens: reads the settings file and starts the sound as it was
-// left; the window as it was left once it is open.
-void StartWithSettings();
-void ShowWindowAsLeft(SDL_Window* window);
+// Main thread, once the window is open: reads the settings file and starts the sound and the
+// window as they were left.
+void StartWithSettings(SDL_Window* window);
 
 // Pauses or resumes as the event asks, in the phase on screen, showing what follows.
 void PauseFor(PauseEvent event);

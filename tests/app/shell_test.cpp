@@ -194,11 +194,12 @@ TEST(Shell, EnterOrStartAtGameOverAsksForANewGameF11SwitchesToFullscreenAndF2Cho
         }
     }
     EXPECT_TRUE(std::ifstream(ConfigFolder() + SettingsFileName)) << "F11 keeps the settings";
-    ShowWindowAsLeft(Window);
-    EXPECT_EQ(SDL_GetWindowFlags(Window) & SDL_WINDOW_FULLSCREEN, 0u) << "left in a window";
-    CurrentSettings.fullscreen = true;
-    ShowWindowAsLeft(Window);
-    EXPECT_NE(SDL_GetWindowFlags(Window) & SDL_WINDOW_FULLSCREEN, 0u) << "left in full screen";
+    for (const char* mode : {"window", "fullscreen"}) {
+        std::ofstream(ConfigFolder() + SettingsFileName) << "[options]\nwindow = " << mode << "\n";
+        StartWithSettings(Window);
+        EXPECT_EQ(SDL_GetWindowFlags(Window) & SDL_WINDOW_FULLSCREEN, *mode == 'f' ? 1u : 0u)
+            << mode;
+    }
     Send(SDL_KEYDOWN, SDLK_F11);
     StartFirstGame("0"); // the ranking's places count from 1: a file of that name, not there
     EXPECT_TRUE(NewGameAsked()) << "--replay 0";

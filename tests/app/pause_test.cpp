@@ -24,8 +24,10 @@ TEST(Pause, OnlyAGameUnderWayPausesAndOnlyThePauseKeyResumes) {
         }
         EXPECT_EQ(got, want) << static_cast<int>(event) << " after " << before;
     }
-    // The main thread's handler publishes each change, and the moment of a resume.
-    EXPECT_TRUE(HandlePauseEvent(PauseEvent::PauseKey, ACTIVE) && GamePaused);
+    // The main thread's handler answers whether the event changed anything, and publishes each
+    // change and the moment of a resume.
+    EXPECT_TRUE(!HandlePauseEvent(PauseEvent::PauseKey, GAMEOVER) &&
+                HandlePauseEvent(PauseEvent::PauseKey, ACTIVE) && GamePaused);
     const std::uint64_t before = SDL_GetPerformanceCounter();
     EXPECT_TRUE(HandlePauseEvent(PauseEvent::PauseKey, ARE) && !GamePaused && ResumedAt >= before);
 }

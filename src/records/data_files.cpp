@@ -169,7 +169,12 @@ void RemoveFile(const std::string& path) {
 }
 
 std::string WithSeparator(const std::string& folder) {
-    return folder.back() == '/' || folder.back() == '\\' ? folder : folder + "/";
+#ifdef _WIN32
+    const bool ended = folder.back() == '/' || folder.back() == '\\';
+#else
+    const bool ended = folder.back() == '/'; // a backslash is a character of the name
+#endif
+    return ended ? folder : folder + "/";
 }
 
 bool MakeFolder(const std::string& path, std::string& why) {

@@ -427,3 +427,34 @@ TEST(Shell, ThePlayersFoldersAreWhereTheEnvironmentSaysAndASettingsFileNotOursIs
     setenv("HOME", home.c_str(), 1);
     CurrentSettings = DefaultSettings();
 }
+
+// A game played to its end is written as a replay and entered in the ranking under the lock;
+// when a folder stands in the place of the lock or of the ranking, the ranking on screen stays
+// and it says why.
+TEST(Shell, AFinishedGameIsKeptInTheRankingOrSaysWhyNot) {
+    const std::string data = std::getenv("VELMORA_DATA_DIR");
+    const std::string folder = testing::TempDir() + "records/";
+    setenv("VELMORA_DATA_DIR", folder.c_str(), 1);
+    for (const std::string blocked : {"", "ranking.lock", "ranking.txt"}) {
+        std::filesystem::remove_all(folder);
+        OpenRecords();
+        if (!blocked.empty()) {
+            std::filesystem::remove(folder + blocked);
+            std::filesystem::create_directory(folder + blocked);
+        }
+        RequestNewGame(1);
+        HeldControls = Down;
+        for (StepLiveGame(); LiveGame.phase != GAMEOVER; StepLiveGame()) {
+        }
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(KeepFinishedGame(), blocked.empty()) << blocked;
+        EXPECT_EQ(testing::internal::GetCapturedStderr(),
+                  blocked.empty() ? ""
+                                  : "velmora: " + folder + blocked +
+                                        ": Is a directory: the ranking is not changed\n")
+            << blocked;
+        EXPECT_EQ(std::filesystem::is_regular_file(folder + "ranking.txt"), blocked.empty());
+    }
+    HeldControls = 0;
+    setenv("VELMORA_DATA_DIR", data.c_str(), 1);
+}

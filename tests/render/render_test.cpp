@@ -77,14 +77,10 @@ TEST(Picture, ShowsTheWellThePiecesTheFrameAndTheDisplayWhereTheCameraPutsThem) 
     // The points right-aligned in seven characters, or as many as they have digits.
     // clang-format off
     const std::tuple<Phase, bool, PieceKind, const char*, const char*, int, unsigned, const char*> scenes[] = {
-        {ACTIVE, true, PieceI, "IIII\n....\n", "ACTIVE   ", 720, 12345678, "12345678"},
-        {LOCKFLASH, true, PieceZ, "ZZ..\n.ZZ.\n", "LOCKFLASH", 720, 1234567, "1234567"},
-        {GAMEOVER, true, PieceS, ".SS.\nSS..\n", "GAMEOVER ", 720, 123456, " 123456"},
-        {READYGO, false, PieceO, ".OO.\n.OO.\n", "READYGO  ", 720, 0, "      0"},
-        {LINECLEAR, false, PieceT, "TTT.\n.T..\n", "LINECLEAR", 720, 40, "     40"},
-        {ARE, false, PieceL, "LLL.\nL...\n", "ARE      ", 720, 0, "      0"},
-        {ACTIVE, true, PieceJ, "JJJ.\n..J.\n", "ACTIVE   ", 540, 0, "      0"}, // a wider window
-        {ACTIVE, true, NoPiece, "....\n....\n", "ACTIVE   ", 720, 0, "      0"},
+        {ACTIVE, true, PieceI, "IIII\n....\n", "ACTIVE   ", 720, 12345678, "12345678"}, {LOCKFLASH, true, PieceZ, "ZZ..\n.ZZ.\n", "LOCKFLASH", 720, 1234567, "1234567"},
+        {GAMEOVER, true, PieceS, ".SS.\nSS..\n", "GAMEOVER ", 720, 123456, " 123456"}, {READYGO, false, PieceO, ".OO.\n.OO.\n", "READYGO  ", 720, 0, "      0"},
+        {LINECLEAR, false, PieceT, "TTT.\n.T..\n", "LINECLEAR", 720, 40, "     40"}, {ARE, false, PieceL, "LLL.\nL...\n", "ARE      ", 720, 0, "      0"},
+        {ACTIVE, true, PieceJ, "JJJ.\n..J.\n", "ACTIVE   ", 540 /* a wider window */, 0, "      0"}, {ACTIVE, true, NoPiece, "....\n....\n", "ACTIVE   ", 720, 0, "      0"},
     };
     // clang-format on
     for (const auto& [phase, pieceShown, next, preview, name, height, score, points] : scenes) {

@@ -44,5 +44,7 @@ TEST(TickSchedule, TenSecondsOfLateWakeUpsHold625TicksAtAnyCounterFrequency) {
                 static_cast<int>(now) + NextTickDelay(schedule, reading) + random() % 900 / 1000.0;
         }
         EXPECT_NEAR(now - first, 10'000, 2.0) << frequency;
+        EXPECT_LT(schedule.deadline, 125u) << "the index moves into the origin every 2 s";
     }
+    EXPECT_EQ(MillisecondsUntil(TickSchedule{1001}, 1000, 0), 1000u) << "999.001 ms, rounded up";
 }

@@ -26,6 +26,7 @@
 #include "settings_file.h"
 #include "snapshot.h"
 #include "sound_device.h"
+#include "window_identity.h"
 
 // Puts the event on the media library's queue and has the pump take it off.
 static void Send(Uint32 type, SDL_Keycode key = 0, Uint8 change = 0, int w = 0, int h = 0) {
@@ -260,8 +261,12 @@ TEST(Shell, TheWindowHasAnOpenGL33CoreContextWithDepthAndTwoBuffersAndTheDesktop
     EXPECT_EQ(std::tuple(major * 10 + minor, profile, flags, doubled, depth >= 24),
               std::tuple(33, int(SDL_GL_CONTEXT_PROFILE_CORE),
                          int(SDL_GL_CONTEXT_FORWARD_COMPATIBLE_FLAG), 1, true));
-    // Its class, the desktop id, set as it opened: X11's is read back from the window end to end.
+    // Its class, the desktop id, set as it opened unless the user gave one: X11's is read back
+    // from the window end to end.
     EXPECT_STREQ(SDL_getenv("SDL_VIDEO_WAYLAND_WMCLASS"), "org.velmora.velmora");
+    SDL_setenv("SDL_VIDEO_WAYLAND_WMCLASS", "mine", 1);
+    NameTheWindowClass();
+    EXPECT_STREQ(SDL_getenv("SDL_VIDEO_WAYLAND_WMCLASS"), "mine");
 }
 
 TEST(Shell, AResizeSetsTheViewportAndTheAspectAndCloseEndsTheRun) {
@@ -432,15 +437,14 @@ TEST(Shell, ThePlayersFoldersAreWhereTheEnvironmentSaysAndASettingsFileNotOursIs
 // when a folder stands in the place of the lock or of the ranking, the ranking on screen stays
 // and it says why.
 TEST(Shell, AFinishedGameIsKeptInTheRankingOrSaysWhyNot) {
-    const std::string data = std::getenv("VELMORA_DATA_DIR");
-    const std::string folder = testing::TempDir() + "records/";
-    setenv("VELMORA_DATA_DIR", folder.c_str(), 1);
+    const std::string data = std::getenv("VELMORA_DATA_DIR"), dir = testing::TempDir() + "records/";
+    setenv("VELMORA_DATA_DIR", dir.c_str(), 1);
     for (const std::string blocked : {"", "ranking.lock", "ranking.txt"}) {
-        std::filesystem::remove_all(folder);
+        std::filesystem::remove_all(dir);
         OpenRecords();
         if (!blocked.empty()) {
-            std::filesystem::remove(folder + blocked);
-            std::filesystem::create_directory(folder + blocked);
+            std::filesystem::remove(dir + blocked);
+            std::filesystem::create_directory(dir + blocked);
         }
         RequestNewGame(1);
         HeldControls = Down;
@@ -450,10 +454,10 @@ TEST(Shell, AFinishedGameIsKeptInTheRankingOrSaysWhyNot) {
         EXPECT_EQ(KeepFinishedGame(), blocked.empty()) << blocked;
         EXPECT_EQ(testing::internal::GetCapturedStderr(),
                   blocked.empty() ? ""
-                                  : "velmora: " + folder + blocked +
+                                  : "velmora: " + dir + blocked +
                                         ": Is a directory: the ranking is not changed\n")
             << blocked;
-        EXPECT_EQ(std::filesystem::is_regular_file(folder + "ranking.txt"), blocked.empty());
+        EXPECT_EQ(std::filesystem::is_regular_file(dir + "ranking.txt"), blocked.empty());
     }
     HeldControls = 0;
     setenv("VELMORA_DATA_DIR", data.c_str(), 1);

@@ -156,7 +156,7 @@ static bool NewGameAsked() {
 
 TEST(Shell, EnterOrStartAtGameOverAsksForANewGameF11SwitchesToFullscreenAndF2ChoosesKeys) {
     SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
-    SDL_Joystick* pad = Plug(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 0, SDL_CONTROLLER_BUTTON_MAX, 0);
+    SDL_Joystick* pad = Plug(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 0, SDL_CONTROLLER_BUTTON_MAX, 1);
     enum Input { Key, AltKey, Start };
     // clang-format off
     const std::tuple<const char*, Phase, Input, SDL_Keycode, bool, bool> rows[] = {
@@ -204,14 +204,16 @@ TEST(Shell, EnterOrStartAtGameOverAsksForANewGameF11SwitchesToFullscreenAndF2Cho
     Send(SDL_KEYDOWN, SDLK_F11);
     StartFirstGame("0"); // the ranking's places count from 1: a file of that name, not there
     EXPECT_TRUE(NewGameAsked()) << "--replay 0";
-    // F2 there: the key screen takes a pad's buttons through its layout alone, a plain
-    // joystick's buttons and its first hat's four directions as they are.
+    // F2 there: the key screen takes a pad's buttons through its layout alone (not its hat), a
+    // plain joystick's buttons and its first hat's four directions as they are.
     SDL_Joystick* arcade = Plug(SDL_JOYSTICK_TYPE_ARCADE_STICK, 0, 4, 2);
     Send(SDL_KEYDOWN, SDLK_F2);
     SDL_JoystickSetVirtualButton(pad, SDL_CONTROLLER_BUTTON_Y, 1);
-    for (const auto& [hat, value] :
-         {std::pair{1, SDL_HAT_UP}, {0, SDL_HAT_RIGHTDOWN}, {0, SDL_HAT_UP}}) {
-        SDL_JoystickSetVirtualHat(arcade, hat, Uint8(value));
+    for (const auto& [stick, hat, value] : {std::tuple{arcade, 1, SDL_HAT_UP},
+                                            {pad, 0, SDL_HAT_RIGHT},
+                                            {arcade, 0, SDL_HAT_RIGHTDOWN},
+                                            {arcade, 0, SDL_HAT_UP}}) {
+        SDL_JoystickSetVirtualHat(stick, hat, Uint8(value));
         PumpEvents();
     }
     SDL_JoystickSetVirtualButton(arcade, 3, 1);

@@ -89,19 +89,13 @@ TEST(Rules, EachKindHasItsShapeInEachRotationOfItsBox) {
 TEST(Rules, APieceCollidesWithTheWallsTheFloorTheTopAndTheStackOnly) {
     // clang-format off
     const std::tuple<const char*, PieceKind, unsigned, int, int, Board, bool> places[] = {
-        {"an upright I at column -2",   PieceI, 1, -2, 0, Well(), false},
-        {"... at -3",                   PieceI, 1, -3, 0, Well(), true},
-        {"a lying I at column 6",       PieceI, 0, 6, 0, Well(), false},
-        {"... at 7",                    PieceI, 0, 7, 0, Well(), true},
-        {"an O at column -1",           PieceO, 0, -1, 18, Well(), false},
-        {"... at -2",                   PieceO, 0, -2, 18, Well(), true},
-        {"an O at row 18",              PieceO, 0, 7, 18, Well(), false},
-        {"... at 19",                   PieceO, 0, 7, 19, Well(), true},
-        {"an upright I at row 17",      PieceI, 1, 0, 17, Well(), false},
-        {"... at row -1",               PieceI, 1, 0, -1, Well(), true},
-        {"on a block",                  PieceT, 0, 3, 5, With(4, 7), true},
-        {"beside it",                   PieceT, 0, 3, 5, With(5, 7), false},
-        {"no piece, anywhere",          NoPiece, 0, -9, 40, Well(), false}};
+        {"an upright I at column -2", PieceI, 1, -2, 0, Well(), false}, {"... at -3", PieceI, 1, -3, 0, Well(), true},
+        {"a lying I at column 6", PieceI, 0, 6, 0, Well(), false},      {"... at 7", PieceI, 0, 7, 0, Well(), true},
+        {"an O at column -1", PieceO, 0, -1, 18, Well(), false},        {"... at -2", PieceO, 0, -2, 18, Well(), true},
+        {"an O at row 18", PieceO, 0, 7, 18, Well(), false},            {"... at 19", PieceO, 0, 7, 19, Well(), true},
+        {"an upright I at row 17", PieceI, 1, 0, 17, Well(), false},    {"... at row -1", PieceI, 1, 0, -1, Well(), true},
+        {"on a block", PieceT, 0, 3, 5, With(4, 7), true},              {"beside it", PieceT, 0, 3, 5, With(5, 7), false},
+        {"no piece, anywhere", NoPiece, 0, -9, 40, Well(), false}};
     // clang-format on
     for (const auto& [place, kind, rotation, column, row, board, collides] : places) {
         EXPECT_EQ(Piece(kind, column, row, rotation, board).collides(), collides) << place;

@@ -195,19 +195,24 @@ TEST(Shell, EnterOrStartAtGameOverAsksForANewGameF11SwitchesToFullscreenAndF2Cho
         }
     }
     EXPECT_TRUE(std::ifstream(ConfigFolder() + SettingsFileName)) << "F11 keeps the settings";
-    for (const char* mode : {"window", "fullscreen"}) {
-        std::ofstream(ConfigFolder() + SettingsFileName) << "[options]\nwindow = " << mode << "\n";
+    // Started as the settings file left the window and the sound: fullscreen and silent, then
+    // back to a window by F11 and to sound by M.
+    for (const bool full : {false, true}) {
+        std::ofstream(ConfigFolder() + SettingsFileName)
+            << (full ? "[options]\nwindow = fullscreen\nsound = off\n" : "");
         StartWithSettings(Window);
-        EXPECT_EQ(SDL_GetWindowFlags(Window) & SDL_WINDOW_FULLSCREEN, *mode == 'f' ? 1u : 0u)
-            << mode;
+        EXPECT_TRUE(((SDL_GetWindowFlags(Window) & SDL_WINDOW_FULLSCREEN) != 0) == full &&
+                    SoundMuted == full);
     }
     Send(SDL_KEYDOWN, SDLK_F11);
+    Send(SDL_KEYDOWN, SDLK_m);
     StartFirstGame("0"); // the ranking's places count from 1: a file of that name, not there
     EXPECT_TRUE(NewGameAsked()) << "--replay 0";
     // F2 there: the key screen takes a plain joystick's buttons and its first hat's four
     // directions as they are, and a pad's buttons through its layout alone (not its hat).
     SDL_Joystick* arcade = Plug(SDL_JOYSTICK_TYPE_ARCADE_STICK, 0, 4, 2);
     Send(SDL_KEYDOWN, SDLK_F2);
+    EXPECT_FALSE(TakeForKeySettings(SDL_Event{SDL_KEYUP})) << "a key let go is no press";
     // clang-format off
     const std::tuple<SDL_Joystick*, int, int> hats[] = {{arcade, 1, SDL_HAT_UP}, {pad, 0, SDL_HAT_UP}, {arcade, 0, SDL_HAT_LEFT},
         {arcade, 0, SDL_HAT_RIGHTDOWN}, {arcade, 0, SDL_HAT_RIGHT}, {arcade, 0, SDL_HAT_DOWN}, {arcade, 0, SDL_HAT_UP}};

@@ -21,6 +21,7 @@
 #include "live_recording.h"
 #include "logic_timer.h"
 #include "menu_keys.h"
+#include "ranking_panel.h"
 #include "records_keeper.h"
 #include "renderer.h"
 #include "settings_file.h"
@@ -443,14 +444,23 @@ TEST(Shell, ThePlayersFoldersAreWhereTheEnvironmentSaysAndASettingsFileNotOursIs
     CurrentSettings = DefaultSettings();
 }
 
-// A game played to its end is written as a replay and entered in the ranking under the lock;
-// when a folder stands in the place of the lock or of the ranking, the ranking on screen stays
-// and it says why.
+// A game played to its end is written as a replay and entered in the ranking under the lock,
+// once; when a folder stands in the place of the lock or of the ranking, the ranking on screen
+// stays and it says why; with no folder to keep it in, it is shown for the run.
 TEST(Shell, AFinishedGameIsKeptInTheRankingOrSaysWhyNot) {
     const std::string data = std::getenv("VELMORA_DATA_DIR"), dir = testing::TempDir() + "records/";
-    setenv("VELMORA_DATA_DIR", dir.c_str(), 1);
-    for (const std::string blocked : {"", "ranking.lock", "ranking.txt"}) {
+    const std::string refused = ": Is a directory: the ranking is not changed\n";
+    // The data folder, a file there made a folder; whether the ranking on screen changed (the
+    // game marked first), what is said, and whether the ranking file is written.
+    // clang-format off
+    const std::tuple<std::string, std::string, bool, std::string, bool> rows[] = {
+        {"/proc/self/", "", true, "", false}, {dir, "", true, "", true},
+        {dir, "ranking.lock", false, "velmora: " + dir + "ranking.lock" + refused, false},
+        {dir, "ranking.txt", false, "velmora: " + dir + "ranking.txt" + refused, false}};
+    // clang-format on
+    for (const auto& [folder, blocked, changed, said, kept] : rows) {
         std::filesystem::remove_all(dir);
+        setenv("VELMORA_DATA_DIR", folder.c_str(), 1);
         OpenRecords();
         if (!blocked.empty()) {
             std::filesystem::remove(dir + blocked);
@@ -461,13 +471,11 @@ TEST(Shell, AFinishedGameIsKeptInTheRankingOrSaysWhyNot) {
         for (StepLiveGame(); LiveGame.phase != GAMEOVER; StepLiveGame()) {
         }
         testing::internal::CaptureStderr();
-        EXPECT_EQ(KeepFinishedGame(), blocked.empty()) << blocked;
-        EXPECT_EQ(testing::internal::GetCapturedStderr(),
-                  blocked.empty() ? ""
-                                  : "velmora: " + dir + blocked +
-                                        ": Is a directory: the ranking is not changed\n")
-            << blocked;
-        EXPECT_EQ(std::filesystem::is_regular_file(dir + "ranking.txt"), blocked.empty());
+        EXPECT_EQ(KeepFinishedGame(), changed) << folder << blocked;
+        EXPECT_FALSE(KeepFinishedGame()) << "each game once";
+        EXPECT_EQ(ShownRanking.marked, changed ? 0 : -1) << folder << blocked;
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), said);
+        EXPECT_EQ(std::filesystem::is_regular_file(dir + "ranking.txt"), kept) << folder;
     }
     HeldControls = 0;
     setenv("VELMORA_DATA_DIR", data.c_str(), 1);

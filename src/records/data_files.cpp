@@ -113,10 +113,11 @@ bool ReadWholeFile(const std::string& path, std::string& text, std::string& why)
     while ((got = std::fread(block, 1, sizeof block, file)) > 0 && read.size() <= MaxFileBytes) {
         read.append(block, got);
     }
-    const int failure = std::ferror(file) != 0 ? errno : 0; // a folder fails here, not at opening
+    const bool failed = std::ferror(file) != 0;
+    const int failure = errno; // a folder fails here, not at opening
     std::fclose(file);
-    if (failure != 0 || read.size() > MaxFileBytes) {
-        why = failure != 0 ? std::strerror(failure) : "larger than any file of the game's";
+    if (failed || read.size() > MaxFileBytes) {
+        why = failed ? std::strerror(failure) : "larger than any file of the game's";
         return false;
     }
     text = std::move(read);

@@ -366,14 +366,15 @@ TEST(Shell, TheFirstOptionThatEndsTheCommandLineDecidesAndAnOptionWithoutItsFile
 TEST(Shell, AStartThatFailsOrAnOptionThatEndsAtOnceSaysWhatItShouldAndEndsWithItsStatus) {
     const std::string outputs = testing::TempDir() + "velmora_start";
     // The environment, the options, the status, and the stream and the start of a line it holds.
-    // The media library falls back to its off-screen driver, which GLEW cannot load from.
+    // The media library falls back to its off-screen driver, which GLEW cannot load from; its
+    // dummy driver has no GL.
     const std::string noDisplay =
         std::string("Error: ") + (const char*)glewGetErrorString(GLEW_ERROR_NO_GLX_DISPLAY);
     // clang-format off
     const std::tuple<const char*, const char*, int, const char*, std::string> starts[] = {
         {"SDL_VIDEODRIVER=nonexistent", "", 1, "out", "Unable to initialize SDL: "}, {"-u DISPLAY -u WAYLAND_DISPLAY", "", 1, "err", noDisplay},
-        {"SDL_VIDEODRIVER=dummy", "", 1, "out", "Unable to create window: "} /* no GL */, {"", "--help", 0, "out", "Usage: velmora "},
-        {"", "--version", 0, "out", "velmora 1."},                                  {"", "--verify none", 2, "out", "none: cannot be read: No such file or directory"},
+        {"SDL_VIDEODRIVER=dummy", "", 1, "out", "Unable to create window: "},        {"", "--help", 0, "out", "Usage: velmora "},
+        {"", "--version", 0, "out", "velmora 1."},                                   {"", "--verify none", 2, "out", "none: cannot be read: No such file or directory"},
     };
     // clang-format on
     for (const auto& [environment, options, want, stream, text] : starts) {

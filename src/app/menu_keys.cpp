@@ -81,7 +81,7 @@ void StartWithSettings(SDL_Window* window) {
 }
 
 void PauseFor(PauseEvent event) {
-    if (!Screen.open && HandlePauseEvent(event, DrawnFrame().phase)) {
+    if (HandlePauseEvent(event, DrawnFrame().phase)) {
         ShowWellWords();
     }
 }

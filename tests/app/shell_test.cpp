@@ -212,6 +212,7 @@ TEST(Shell, EnterOrStartAtGameOverAsksForANewGameF11SwitchesToFullscreenAndF2Cho
     // F2 there: the key screen takes a plain joystick's buttons and its first hat's four
     // directions as they are, and a pad's buttons through its layout alone (not its hat).
     SDL_Joystick* arcade = Plug(SDL_JOYSTICK_TYPE_ARCADE_STICK, 0, 4, 2);
+    Send(SDL_KEYDOWN, SDLK_s);
     Send(SDL_KEYDOWN, SDLK_F2);
     EXPECT_FALSE(TakeForKeySettings(SDL_Event{SDL_KEYUP})) << "a key let go is no press";
     // clang-format off
@@ -232,6 +233,7 @@ TEST(Shell, EnterOrStartAtGameOverAsksForANewGameF11SwitchesToFullscreenAndF2Cho
                            "rotate_cw = button 1\nrotate_ccw2 = button 3\n"),
               std::string::npos)
         << written;
+    EXPECT_EQ(HeldControls, 0u) << "what the old keys held is let go";
     SDL_JoystickClose(pad);
     SDL_JoystickClose(arcade);
     SDL_JoystickDetachVirtual(0);

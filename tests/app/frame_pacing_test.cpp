@@ -19,17 +19,17 @@ static FramePacing Learnt(Micros period, int count = 18, Micros waits = 3'000, M
 
 TEST(FramePacing, SwapsThatWaitARefreshApartPaceTheDrawingOnlyBelowTheTickRate) {
     // The first two swaps give a period, the next sixteen agree with it.
+    // With the first interval a millisecond long, the mean of 17 intervals in whole microseconds:
+    // the first 1000 over, then 500, 334, 251, 201, 168, 144, 126, 112, 101, 92, 85, 79, 74, 70,
+    // 66 and 63 over.
+    // clang-format off
     const std::tuple<const char*, FramePacing, bool, Micros> displays[] = {
-        {"60 Hz", Learnt(16'667), true, 16'667},
-        {"60 Hz, one swap short", Learnt(16'667, 17), false, 16'667},
-        // The mean of 17 intervals in whole microseconds: the first 1000 over, then 500, 334,
-        // 251, 201, 168, 144, 126, 112, 101, 92, 85, 79, 74, 70, 66 and 63 over.
-        {"60 Hz, the first interval a millisecond long", Learnt(16'667, 18, 3'000, 1'000), true,
-         16'730},
-        {"as slow as the ticks and a quarter millisecond", Learnt(16'250), false, 16'250},
-        {"a microsecond slower", Learnt(16'251), true, 16'251},
+        {"60 Hz", Learnt(16'667), true, 16'667}, {"60 Hz, one swap short", Learnt(16'667, 17), false, 16'667},
+        {"60 Hz, the first interval a millisecond long", Learnt(16'667, 18, 3'000, 1'000), true, 16'730},
+        {"as slow as the ticks and a quarter millisecond", Learnt(16'250), false, 16'250}, {"a microsecond slower", Learnt(16'251), true, 16'251},
         {"swaps that never wait", Learnt(16'000, 18, 1'999), false, 0},
     };
+    // clang-format on
     for (auto [display, pacing, paced, period] : displays) {
         EXPECT_EQ(pacing.period, period) << display;
         // Paced, drawing starts the first margin, 5 ms, before the refresh after the last.

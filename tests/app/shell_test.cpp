@@ -158,29 +158,39 @@ static bool NewGameAsked() {
 TEST(Shell, EnterOrStartAtGameOverAsksForANewGameF11SwitchesToFullscreenAndF2ChoosesKeys) {
     SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
     SDL_Joystick* pad = Plug(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 0, SDL_CONTROLLER_BUTTON_MAX, 1);
-    enum Input { Key, AltKey, Start };
+    Paused = false; // as an earlier test's focus lost left it
+    enum Input { Key, AltKey, Repeated, Button, Removed };
+    // The phase on screen and what comes; then whether a new game is asked for, the window
+    // switched and the game paused. A controller unplugged pauses, Start resumes.
     // clang-format off
-    const std::tuple<const char*, Phase, Input, SDL_Keycode, bool, bool> rows[] = {
-        {"Start at GAMEOVER", GAMEOVER, Start, 0, true, false},                {"Enter in play", ACTIVE, Key, SDLK_RETURN, false, false},
-        {"Start in ARE", ARE, Start, 0, false, false},                         {"Alt+Enter at GAMEOVER", GAMEOVER, AltKey, SDLK_RETURN, false, true},
-        {"F11 at GAMEOVER", GAMEOVER, Key, SDLK_F11, false, true},             {"Space at GAMEOVER", GAMEOVER, Key, SDLK_SPACE, false, false},
+    const std::tuple<const char*, Phase, Input, int, bool, bool, bool> rows[] = {
+        {"Start at GAMEOVER", GAMEOVER, Button, SDL_CONTROLLER_BUTTON_START, true, false, false}, {"A at GAMEOVER", GAMEOVER, Button, SDL_CONTROLLER_BUTTON_A, false, false, false},
+        {"Enter in play", ACTIVE, Key, SDLK_RETURN, false, false, false},                         {"a controller unplugged in play", ACTIVE, Removed, 0, false, false, true},
+        {"Start in ARE", ARE, Button, SDL_CONTROLLER_BUTTON_START, false, false, false},           {"Alt+Enter at GAMEOVER", GAMEOVER, AltKey, SDLK_RETURN, false, true, false},
+        {"F11 at GAMEOVER", GAMEOVER, Key, SDLK_F11, false, true, false},                         {"F11 held, repeating", GAMEOVER, Repeated, SDLK_F11, false, false, false},
+        {"Space at GAMEOVER", GAMEOVER, Key, SDLK_SPACE, false, false, false},
     };
     // clang-format on
-    for (const auto& [name, phase, input, key, asks, switches] : rows) {
+    for (const auto& [name, phase, input, key, asks, switches, pauses] : rows) {
         GameState frame;
         frame.phase = phase;
         PublishSnapshot(frame);
         RenderFrame();
         const Uint32 before = SDL_GetWindowFlags(Window) & SDL_WINDOW_FULLSCREEN_DESKTOP;
-        if (input == Start) {
-            SDL_JoystickSetVirtualButton(pad, SDL_CONTROLLER_BUTTON_START, 1);
+        if (input == Button) {
+            SDL_JoystickSetVirtualButton(pad, key, 1);
             PumpEvents();
-            SDL_JoystickSetVirtualButton(pad, SDL_CONTROLLER_BUTTON_START, 0);
+            SDL_JoystickSetVirtualButton(pad, key, 0);
+        } else if (input == Removed) { // of no device open here
+            SDL_Event removed{};
+            removed.jdevice = {SDL_JOYDEVICEREMOVED, 0, -1};
+            SDL_PushEvent(&removed);
         } else {
             SDL_SetModState(input == AltKey ? KMOD_LALT : KMOD_NONE);
             SDL_Event event{};
             event.type = SDL_KEYDOWN;
             event.key.windowID = SDL_GetWindowID(Window);
+            event.key.repeat = input == Repeated;
             event.key.keysym = {SDL_GetScancodeFromKey(key), key, Uint16(SDL_GetModState()), 0};
             SDL_PushEvent(&event);
             Send(SDL_KEYUP, key);
@@ -188,8 +198,9 @@ TEST(Shell, EnterOrStartAtGameOverAsksForANewGameF11SwitchesToFullscreenAndF2Cho
         }
         PumpEvents();
         const Uint32 after = SDL_GetWindowFlags(Window) & SDL_WINDOW_FULLSCREEN_DESKTOP;
-        EXPECT_EQ(NewGameAsked(), asks) << name;
-        EXPECT_EQ(before != after, switches) << name;
+        EXPECT_EQ(std::tuple(NewGameAsked(), before != after, Paused),
+                  std::tuple(asks, switches, pauses))
+            << name;
         if (before != after) {
             Send(SDL_KEYDOWN, SDLK_F11);
             EXPECT_EQ(SDL_GetWindowFlags(Window) & SDL_WINDOW_FULLSCREEN, 0u) << "back in a window";

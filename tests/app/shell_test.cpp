@@ -168,7 +168,7 @@ TEST(Shell, EnterOrStartAtGameOverAsksForANewGameF11SwitchesToFullscreenAndF2Cho
         {"Enter in play", ACTIVE, Key, SDLK_RETURN, false, false, false},                         {"a controller unplugged in play", ACTIVE, Removed, 0, false, false, true},
         {"Start in ARE", ARE, Button, SDL_CONTROLLER_BUTTON_START, false, false, false},           {"Alt+Enter at GAMEOVER", GAMEOVER, AltKey, SDLK_RETURN, false, true, false},
         {"F11 at GAMEOVER", GAMEOVER, Key, SDLK_F11, false, true, false},                         {"F11 held, repeating", GAMEOVER, Repeated, SDLK_F11, false, false, false},
-        {"Space at GAMEOVER", GAMEOVER, Key, SDLK_SPACE, false, false, false},
+        {"Alt+Space at GAMEOVER", GAMEOVER, AltKey, SDLK_SPACE, false, false, false},
     };
     // clang-format on
     for (const auto& [name, phase, input, key, asks, switches, pauses] : rows) {

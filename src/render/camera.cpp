@@ -39,7 +39,7 @@ void ResizeViewport(int width, int height) {
     // Drawing makes the GL size its buffers to the window. Mesa's software rasteriser has none
     // beyond its largest viewport, and near 32767 by 32767, where a buffer passes 4 GiB, it
     // crashes rather than failing. Nothing past that viewport could be shown anyway.
-    GLint largest[2] = {0, 0};
+    GLint largest[2]{};
     glGetIntegerv(GL_MAX_VIEWPORT_DIMS, largest);
     WindowDrawable = width <= largest[0] && height <= largest[1];
     // A minimised or collapsed window has no aspect; keep the last projection until it has.

@@ -26,10 +26,8 @@ static const std::string Header = "velmora replay 1\nseed 1733650000\ndealer gli
 TEST(Ranking, AGameRanksByGradeThenScoreThenFewerFrames) {
     // clang-format off
     const std::tuple<const char*, GameResult, GameResult, bool> rows[] = {
-        {"a higher grade, though fewer points", Result(10, 100, 900), Result(9, 99999, 100), true},
-        {"the same grade, more points", Result(9, 22001, 900), Result(9, 22000, 100), true},
-        {"the same grade and points, fewer frames", Result(9, 22000, 4999), Result(9, 22000, 5000), true},
-        {"all the same", Result(9, 22000, 5000), Result(9, 22000, 5000), false},
+        {"a higher grade, though fewer points", Result(10, 100, 900), Result(9, 99999, 100), true}, {"the same grade, more points", Result(9, 22001, 900), Result(9, 22000, 100), true},
+        {"the same grade and points, fewer frames", Result(9, 22000, 4999), Result(9, 22000, 5000), true}, {"all the same", Result(9, 22000, 5000), Result(9, 22000, 5000), false},
     };
     // clang-format on
     for (const auto& [name, a, b, above] : rows) {

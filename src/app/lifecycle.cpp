@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "camera.h"
 #include "controllers.h"
 #include "logic_timer.h"
 #include "renderer.h"
@@ -10,11 +11,6 @@
 
 SDL_Window* Window = nullptr;
 SDL_GLContext GLContext = nullptr;
-
-namespace {
-constexpr int WindowWidth = 960;
-constexpr int WindowHeight = 720;
-} // namespace
 
 void FatalError(const char* message) {
     std::printf("%s: %s\n", message, SDL_GetError());
@@ -34,8 +30,8 @@ bool OpenWindow() {
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
 
     Window =
-        SDL_CreateWindow("Velmora", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, WindowWidth,
-                         WindowHeight, SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE);
+        SDL_CreateWindow("Velmora", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, StartWidth,
+                         StartHeight, SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE);
     if (Window == nullptr) {
         FatalError("Unable to create window");
     }

@@ -11,8 +11,6 @@ namespace {
 constexpr float FieldOfViewDegrees = 45.0f;
 constexpr float NearPlane = 0.1f;
 constexpr float FarPlane = 1000.0f;
-constexpr int StartWidth = 960;
-constexpr int StartHeight = 720;
 // From here the plane of the blocks' front faces shows y from about -15 to +15.
 constexpr float EyeDistance = 36.21f;
 } // namespace

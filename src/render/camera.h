@@ -6,6 +6,10 @@
 
 using Mat4 = glm::mat4;
 
+// The window's size as it opens, which the projection starts with.
+constexpr int StartWidth = 960;
+constexpr int StartHeight = 720;
+
 // Main thread only, like the GL context.
 extern Mat4 ProjectionMatrix;
 extern Mat4 ViewMatrix;

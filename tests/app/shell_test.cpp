@@ -296,11 +296,12 @@ TEST(Shell, TheWindowHasAnOpenGL33CoreContextWithDepthAndTwoBuffersAndTheDesktop
 TEST(Shell, AResizeSetsTheViewportAndTheAspectAndCloseEndsTheRun) {
     // 1 / tan(22.5 degrees): the vertical scale of a 45-degree field of view.
     const float scale = 2.4142136f;
-    // The GL here draws up to 16384 pixels either way, a larger window not at all.
+    // The GL here draws up to 16384 pixels either way, a larger window not at all. A window
+    // without an area keeps the last projection.
     // clang-format off
     const std::tuple<int, int, float, bool> sizes[] = {
-        {1280, 720, 16 / 9.0f, true}, {0, 0, 16 / 9.0f, true}, {300, 600, 0.5f, true}, {16384, 16384, 1, true},
-        {16385, 720, 16385 / 720.0f, false}, {720, 16385, 720 / 16385.0f, false}, {960, 720, 4 / 3.0f, true}};
+        {1280, 720, 16 / 9.0f, true}, {0, 0, 16 / 9.0f, true}, {300, 600, 0.5f, true}, {16384, 16384, 1, true}, {16385, 720, 16385 / 720.0f, false},
+        {720, 16385, 720 / 16385.0f, false}, {0, 720, 720 / 16385.0f, true}, {960, 720, 4 / 3.0f, true}};
     // clang-format on
     for (const auto& [width, height, aspect, drawable] : sizes) {
         PictureWanted = false;

@@ -38,7 +38,7 @@ Ranking ReadKeptRanking() {
     const std::string path = InFolder(RankingFile);
     std::string text, why;
     if (!ReadWholeFile(path, text, why)) {
-        return ranking; // not there yet
+        return {}; // not there yet
     }
     why = ReadRanking(text, ranking);
     if (!why.empty()) {

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <memory>
 
 #include "data_files.h"
 #include "dealer.h"
@@ -16,6 +17,9 @@
 namespace {
 constexpr const char* RankingFile = "ranking.txt";
 constexpr const char* LockName = "ranking.lock";
+
+// A text that the media library made, given back to it with SDL_free.
+using LibraryText = std::unique_ptr<char, void (*)(void*)>;
 
 // Main thread only.
 std::string DataFolder; // ends in the separator; empty when nothing can be kept
@@ -69,9 +73,8 @@ std::string FindDataFolder() {
     const char* chosen = std::getenv("VELMORA_DATA_DIR");
     if (chosen != nullptr && *chosen != '\0') {
         folder = WithSeparator(chosen);
-    } else if (char* user = SDL_GetPrefPath("", "velmora")) {
-        folder = user;
-        SDL_free(user);
+    } else if (const LibraryText user(SDL_GetPrefPath("", "velmora"), SDL_free); user) {
+        folder = user.get();
     } else {
         Say(std::string("no folder for the player's data (") + SDL_GetError() +
             "): no game will be kept");

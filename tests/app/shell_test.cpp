@@ -366,14 +366,13 @@ TEST(Shell, MSwitchesTheSoundAndARemovedDeviceLeavesTheGameSilent) {
 
 TEST(Shell, TheFirstOptionThatEndsTheCommandLineDecidesAndAnOptionWithoutItsFileIsIgnored) {
     // The arguments, the program's name first; the action, the replay and the file verified.
+    // clang-format off
     const std::tuple<std::vector<const char*>, Action, const char*, const char*> cases[] = {
-        {{"--version", "--help"}, Action::Help, "", ""},
-        {{"v", "--replay", "3", "-h", "--version"}, Action::Help, "3", ""},
-        {{"v", "x", "--version", "--help"}, Action::Version, "", ""},
-        {{"v", "--replay", "a", "--verify", "f", "--help"}, Action::Verify, "a", "f"},
-        {{"v", "--replay", "a", "--replay", "b", "--verify"}, Action::Play, "b", ""},
-        {{"v", "--replay"}, Action::Play, "", ""},
+        {{"--version", "--help"}, Action::Help, "", ""}, {{"v", "--replay", "3", "-h", "--version"}, Action::Help, "3", ""},
+        {{"v", "x", "--version", "--help"}, Action::Version, "", ""}, {{"v", "--replay", "a", "--verify", "f", "--help"}, Action::Verify, "a", "f"},
+        {{"v", "--replay", "a", "--replay", "b", "--verify"}, Action::Play, "b", ""}, {{"v", "--replay"}, Action::Play, "", ""},
     };
+    // clang-format on
     for (const auto& [arguments, action, replay, verify] : cases) {
         const CommandLine command = ReadCommandLine(int(arguments.size()), arguments.data());
         EXPECT_EQ(std::tie(command.action, command.replay, command.verify),
@@ -466,17 +465,16 @@ TEST(Shell, ThePlayersFoldersAreWhereTheEnvironmentSaysAndASettingsFileNotOursIs
 
 // A game played to its end is written as a replay and entered in the ranking under the lock,
 // once; when a folder stands in the place of the lock or of the ranking, the ranking on screen
-// stays and it says why; with no folder to keep it in, it is shown for the run.
+// stays and it says why; with no folder to keep it in, it is shown for the run. A game of the
+// ranking is played back by its place.
 TEST(Shell, AFinishedGameIsKeptInTheRankingOrSaysWhyNot) {
     const std::string data = std::getenv("VELMORA_DATA_DIR"), dir = testing::TempDir() + "records/";
-    const std::string refused = ": Is a directory: the ranking is not changed\n";
     // The data folder, a file there made a folder; whether the ranking on screen changed (the
     // game marked first), what is said, and whether the ranking file is written.
     // clang-format off
     const std::tuple<std::string, std::string, bool, std::string, bool> rows[] = {
-        {"/proc/self/", "", true, "", false}, {dir, "", true, "", true},
-        {dir, "ranking.lock", false, "velmora: " + dir + "ranking.lock" + refused, false},
-        {dir, "ranking.txt", false, "velmora: " + dir + "ranking.txt" + refused, false}};
+        {"/proc/self/", "", true, "", false}, {dir, "ranking.lock", false, "velmora: " + dir + "ranking.lock: Is a directory: the ranking is not changed\n", false},
+        {dir, "ranking.txt", false, "velmora: " + dir + "ranking.txt: Is a directory: the ranking is not changed\n", false}, {dir, "", true, "", true}};
     // clang-format on
     for (const auto& [folder, blocked, changed, said, kept] : rows) {
         std::filesystem::remove_all(dir);
@@ -496,6 +494,15 @@ TEST(Shell, AFinishedGameIsKeptInTheRankingOrSaysWhyNot) {
         EXPECT_EQ(ShownRanking.marked, changed ? 0 : -1) << folder << blocked;
         EXPECT_EQ(testing::internal::GetCapturedStderr(), said);
         EXPECT_EQ(std::filesystem::is_regular_file(dir + "ranking.txt"), kept) << folder;
+    }
+    // The game kept last is the ranking's only one: --replay 1 plays it back, 2 starts a new game.
+    for (const char* place : {"1", "2"}) {
+        testing::internal::CaptureStderr();
+        StartFirstGame(place);
+        EXPECT_FALSE(RequestNewGame(2)) << place << ": a game is asked for already";
+        StepLiveGame();
+        EXPECT_EQ(testing::internal::GetCapturedStderr(),
+                  *place == '1' ? "" : "velmora: the ranking holds no game 2; a new game starts\n");
     }
     HeldControls = 0;
     setenv("VELMORA_DATA_DIR", data.c_str(), 1);

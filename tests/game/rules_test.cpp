@@ -137,12 +137,9 @@ TEST(Rules, EachPhaseLastsItsNumberOfFrames) {
         std::tuple(LOCKFLASH, 3);
     const std::tuple<const char*, GameState, InputBits, Phases> courses[] = {
         // clang-format off
-        {"the first piece enters in the 170th frame", GameState::newGame(5), 0, {{READYGO, 169}, {ACTIVE, 2}}},
-        {"a resting piece locks in its 30th frame", Piece(PieceO, 3, 18), 0, {{ACTIVE, 29}, {LOCKFLASH, 4}, {ARE, 26}, {ACTIVE, 1}}},
-        {"... at one row a frame too", Piece(PieceO, 3, 18, 0, Well(), 0, 22), 0, {{ACTIVE, 29}, {LOCKFLASH, 1}}},
-        {"a fall restarts the lock delay", Piece(PieceT, 3, 17, 0, Well(), 20), 0, {{ACTIVE, 92}, {LOCKFLASH, 1}}},
-        {"full rows clear for 41 frames", Piece(PieceO, 7, 18, 0, twoRowsShort), Down, {{LOCKFLASH, 4}, {LINECLEAR, 41}, {ARE, 26}, {ACTIVE, 1}}},
-        {"the hidden row clears too", lockingInTheHiddenRow, 0, {{LINECLEAR, 41}, {ARE, 1}}},
+        {"the first piece enters in the 170th frame", GameState::newGame(5), 0, {{READYGO, 169}, {ACTIVE, 2}}}, {"a resting piece locks in its 30th frame", Piece(PieceO, 3, 18), 0, {{ACTIVE, 29}, {LOCKFLASH, 4}, {ARE, 26}, {ACTIVE, 1}}},
+        {"... at one row a frame too", Piece(PieceO, 3, 18, 0, Well(), 0, 22), 0, {{ACTIVE, 29}, {LOCKFLASH, 1}}}, {"a fall restarts the lock delay", Piece(PieceT, 3, 17, 0, Well(), 20), 0, {{ACTIVE, 92}, {LOCKFLASH, 1}}},
+        {"full rows clear for 41 frames", Piece(PieceO, 7, 18, 0, twoRowsShort), Down, {{LOCKFLASH, 4}, {LINECLEAR, 41}, {ARE, 26}, {ACTIVE, 1}}}, {"the hidden row clears too", lockingInTheHiddenRow, 0, {{LINECLEAR, 41}, {ARE, 1}}},
         {"a piece that cannot enter ends the game", In(ARE, With(4, 1)), Left, {{ARE, 25}, {GAMEOVER, 5}}}};
     // clang-format on
     for (const auto& [course, start, controls, phases] : courses) {

@@ -34,8 +34,7 @@ TEST(Settings, EachLineIsReadOrRefusedWithItsNumberAndWhy) {
         {"nothing: the defaults", "", "left = A|right = D|rotate_ccw2 = P|sound = on|window = window", ""},
         {"several keys, names with spaces, any case", "[keys]\nleft = a, LEFT, keypad 4\n", "left = A, Left, Keypad 4|right = D", ""},
         {"comments, blanks, CRLF, a control left out", "# c\n; c\n\n [KEYS] \r\n Right =\t\r Right Shift\t\r\n", "left = A|right = Right Shift", ""},
-        {"keys by the character they type, each length's ends", "[keys]\nleft = ~, \xc2\x80, \xdf\xbf, \xe0\xa0\x80, \xef\xbf\xbf, \xf0\x90\x80\x80, \xf4\x8f\xbf\xbf\n",
-         "left = ~, \xc2\x80, \xdf\xbf, \xe0\xa0\x80, \xef\xbf\xbf, \xf0\x90\x80\x80, \xf4\x8f\xbf\xbf", ""},
+        {"keys by the character they type, each length's ends", "[keys]\nleft = ~, \xc2\x80, \xdf\xbf, \xe0\xa0\x80, \xef\xbf\xbf, \xf0\x90\x80\x80, \xf4\x8f\xbf\xbf\n", "left = ~, \xc2\x80, \xdf\xbf, \xe0\xa0\x80, \xef\xbf\xbf, \xf0\x90\x80\x80, \xf4\x8f\xbf\xbf", ""},
         {"the comma keys by a word", "[keys]\nleft = comma, Keypad Comma, .\n", "left = Comma, Keypad Comma, .", ""},
         {"two controls swap keys", "[keys]\nleft = D\nright = A\n", "left = D|right = A", ""},
         {"the unread controls' keys are free", "[keys]\nleft = W, Space\n", "left = W, Space", ""},
@@ -81,16 +80,11 @@ TEST(KeySettings, EachPressIsTakenOrRefusedAndEscapeOrTheLastControlCloses) {
     // The presses, then the control asked for (6 once closed), the refusal shown and the bindings.
     // clang-format off
     const std::tuple<const char*, std::vector<Input>, std::size_t, const char*, const char*> cases[] = {
-        {"all six in order, then none", {key('j'), key('l'), key('k'), key('u'), key('o'), key('p'), key('q')}, 6, "",
-         "left = J|right = L|down = K|rotate_ccw = U|rotate_cw = O|rotate_ccw2 = P"},
-        {"another control's key", {key('d')}, 0, "TAKEN BY RIGHT", "left = A|right = D"},
-        {"the program's keys and Start", {key(SDLK_F11), start}, 0, "USED BY THE GAME", "left = A"},
-        {"a key that the media library has no name for", {key(SDLK_SCANCODE_MASK)}, 0, "KEY WITHOUT A NAME", "left = A"},
-        {"a refusal lasts one press", {key('d'), key(SDLK_LEFT)}, 1, "", "left = Left"},
-        {"Escape part-way", {key('j'), key(SDLK_ESCAPE)}, 6, "", "left = J|right = D"},
-        {"Backspace restores every default", {key('j'), key('l'), key(SDLK_BACKSPACE)}, 0, "", "left = A|right = D"},
-        {"a pad's button, a joystick's hat, the unread controls' keys", {{Device::Pad, SDL_CONTROLLER_BUTTON_Y}, {Device::Joystick, HatCode | SDL_HAT_UP}, key('w'), key(' ')},
-         4, "", "left = y|right = hat up|left = A|down = W|rotate_ccw = Space"},
+        {"all six in order, then none", {key('j'), key('l'), key('k'), key('u'), key('o'), key('p'), key('q')}, 6, "", "left = J|right = L|down = K|rotate_ccw = U|rotate_cw = O|rotate_ccw2 = P"},
+        {"another control's key", {key('d')}, 0, "TAKEN BY RIGHT", "left = A|right = D"}, {"the program's keys and Start", {key(SDLK_F11), start}, 0, "USED BY THE GAME", "left = A"},
+        {"a key that the media library has no name for", {key(SDLK_SCANCODE_MASK)}, 0, "KEY WITHOUT A NAME", "left = A"}, {"Backspace restores every default", {key('j'), key('l'), key(SDLK_BACKSPACE)}, 0, "", "left = A|right = D"},
+        {"a refusal lasts one press", {key('d'), key(SDLK_LEFT)}, 1, "", "left = Left"}, {"Escape part-way", {key('j'), key(SDLK_ESCAPE)}, 6, "", "left = J|right = D"},
+        {"a pad's button, a joystick's hat, the unread controls' keys", {{Device::Pad, SDL_CONTROLLER_BUTTON_Y}, {Device::Joystick, HatCode | SDL_HAT_UP}, key('w'), key(' ')}, 4, "", "left = y|right = hat up|left = A|down = W|rotate_ccw = Space"},
     };
     // clang-format on
     for (const auto& [name, presses, asking, refusal, want] : cases) {

@@ -495,14 +495,23 @@ TEST(Shell, AFinishedGameIsKeptInTheRankingOrSaysWhyNot) {
         EXPECT_EQ(testing::internal::GetCapturedStderr(), said);
         EXPECT_EQ(std::filesystem::is_regular_file(dir + "ranking.txt"), kept) << folder;
     }
-    // The game kept last is the ranking's only one: --replay 1 plays it back, 2 starts a new game.
-    for (const char* place : {"1", "2"}) {
+    // The game kept last is the ranking's only one: --replay 1 plays it back; the place after it,
+    // a file that is not there, one that is no replay and one dealt elsewhere start a new game.
+    std::ifstream kept(dir + ShownRanking.entries[0].replayFile);
+    std::string other(std::istreambuf_iterator<char>(kept), {});
+    std::ofstream(dir + "other") << other.replace(other.find("glibc"), 5, "other");
+    const std::string start = "; a new game starts\n";
+    // clang-format off
+    const std::pair<std::string, std::string> replays[] = {{"1", ""}, {"2", "velmora: the ranking holds no game 2" + start},
+        {"none", "velmora: none: No such file or directory" + start}, {dir + "ranking.txt", "velmora: " + dir + "ranking.txt: line 1: not a Velmora replay" + start},
+        {dir + "other", "velmora: " + dir + "other: dealt by other's rand, which this program has not" + start}};
+    // clang-format on
+    for (const auto& [replay, said] : replays) {
         testing::internal::CaptureStderr();
-        StartFirstGame(place);
-        EXPECT_FALSE(RequestNewGame(2)) << place << ": a game is asked for already";
+        StartFirstGame(replay);
+        EXPECT_FALSE(RequestNewGame(2)) << replay << ": a game is asked for already";
         StepLiveGame();
-        EXPECT_EQ(testing::internal::GetCapturedStderr(),
-                  *place == '1' ? "" : "velmora: the ranking holds no game 2; a new game starts\n");
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), said);
     }
     HeldControls = 0;
     setenv("VELMORA_DATA_DIR", data.c_str(), 1);

@@ -31,15 +31,12 @@ static std::string Missing(const Settings& settings, const std::string& lines) {
 TEST(Settings, EachLineIsReadOrRefusedWithItsNumberAndWhy) {
     // clang-format off
     const std::tuple<const char*, const char*, const char*, const char*> cases[] = {
-        {"nothing: the defaults", "", "left = A|right = D|rotate_ccw2 = P|sound = on|window = window", ""},
-        {"several keys, names with spaces, any case", "[keys]\nleft = a, LEFT, keypad 4\n", "left = A, Left, Keypad 4|right = D", ""},
+        {"nothing: the defaults", "", "left = A|right = D|rotate_ccw2 = P|sound = on|window = window", ""}, {"several keys, names with spaces, any case", "[keys]\nleft = a, LEFT, keypad 4\n", "left = A, Left, Keypad 4|right = D", ""},
         {"comments, blanks, CRLF, a control left out", "# c\n; c\n\n [KEYS] \r\n Right =\t\r Right Shift\t\r\n", "left = A|right = Right Shift", ""},
         {"keys by the character they type, each length's ends", "[keys]\nleft = ~, \xc2\x80, \xdf\xbf, \xe0\xa0\x80, \xef\xbf\xbf, \xf0\x90\x80\x80, \xf4\x8f\xbf\xbf\n", "left = ~, \xc2\x80, \xdf\xbf, \xe0\xa0\x80, \xef\xbf\xbf, \xf0\x90\x80\x80, \xf4\x8f\xbf\xbf", ""},
         {"the comma keys by a word", "[keys]\nleft = comma, Keypad Comma, .\n", "left = Comma, Keypad Comma, .", ""},
-        {"two controls swap keys", "[keys]\nleft = D\nright = A\n", "left = D|right = A", ""},
-        {"the unread controls' keys are free", "[keys]\nleft = W, Space\n", "left = W, Space", ""},
-        {"a control given nothing", "[keys]\nrotate_cw =\nleft = O\n", "rotate_cw =|left = O", ""},
-        {"another control's default, named for pads only", "[pad]\nright = y\n[keys]\nleft = D\n", "left = A|right = D", "line 4: D is already right's"},
+        {"two controls swap keys", "[keys]\nleft = D\nright = A\n", "left = D|right = A", ""}, {"the unread controls' keys are free", "[keys]\nleft = W, Space\n", "left = W, Space", ""},
+        {"a control given nothing", "[keys]\nrotate_cw =\nleft = O\n", "rotate_cw =|left = O", ""}, {"another control's default, named for pads only", "[pad]\nright = y\n[keys]\nleft = D\n", "left = A|right = D", "line 4: D is already right's"},
         {"a key given twice", "[keys]\nleft = J\nright = J\n", "left = J|right = D", "line 3: J is already left's"},
         {"a control given twice, the second time a key held too", "[keys]\nleft = J\nleft = D\n", "left = J", "line 3: left is given on an earlier line"},
         {"the program's keys; F3 is free", "[keys]\ndown = Escape\ndown = return\ndown = Keypad Enter\ndown = F2\ndown = F11\ndown = M\ndown = F3\n", "down = F3",

@@ -495,8 +495,10 @@ TEST(Shell, AFinishedGameIsKeptInTheRankingOrSaysWhyNot) {
         EXPECT_EQ(testing::internal::GetCapturedStderr(), said);
         EXPECT_EQ(std::filesystem::is_regular_file(dir + "ranking.txt"), kept) << folder;
     }
-    // The game kept last is the ranking's only one: --replay 1 plays it back; the place after it,
-    // a file that is not there, one that is no replay and one dealt elsewhere start a new game.
+    // The game kept last, of seed 1, is the ranking's only one: --replay 1 plays it back; the place
+    // after it, a file that is not there, one that is no replay and one dealt elsewhere start a new
+    // game.
+    EXPECT_NE(ShownRanking.entries[0].replayFile.find("-00000001.txt"), std::string::npos);
     std::ifstream kept(dir + ShownRanking.entries[0].replayFile);
     std::string other(std::istreambuf_iterator<char>(kept), {});
     std::ofstream(dir + "other") << other.replace(other.find("glibc"), 5, "other");

@@ -54,6 +54,8 @@ TEST(ShaderSource, TheFilesVersionLineIsTheContextsAndAnyOtherStartStays) {
     for (const auto& [name, source, want] : cases) {
         EXPECT_EQ(WithVersionLine(source, es), want) << name;
     }
+    std::string text = "kept"; // by a file that is not there, and by a folder
+    EXPECT_EQ(ReadTextFile("none", text) + std::string(ReadTextFile(".", text)), "keptkept");
 }
 
 TEST(Picture, ShowsTheWellThePiecesTheFrameAndTheDisplayWhereTheCameraPutsThem) {

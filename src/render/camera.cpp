@@ -1,6 +1,8 @@
 // The camera matrices and the resize procedure that keeps them in step with the window.
 #include "camera.h"
 
+#include <array>
+
 #include "gl.h"
 #include <glm/gtc/matrix_transform.hpp>
 #include <glm/gtc/type_ptr.hpp>
@@ -37,8 +39,8 @@ void ResizeViewport(int width, int height) {
     // Drawing makes the GL size its buffers to the window. Mesa's software rasteriser has none
     // beyond its largest viewport, and near 32767 by 32767, where a buffer passes 4 GiB, it
     // crashes rather than failing. Nothing past that viewport could be shown anyway.
-    GLint largest[2]{};
-    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, largest);
+    std::array<GLint, 2> largest{};
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, largest.data());
     WindowDrawable = width <= largest[0] && height <= largest[1];
     // A minimised or collapsed window has no aspect; keep the last projection until it has.
     if (width <= 0 || height <= 0) {

@@ -146,11 +146,9 @@ void CreateRenderObjects() {
 
     CreateFontTexture();
 
-    // No draw has built a model yet: both programs start with projection x view.
+    // Every textured draw loads its own transform; the well frame's is projection x view.
     const Mat4 transform = TransformOf(Mat4(1.0f));
     TexturedProgram.vTransform = glGetUniformLocation(TexturedProgram.program, "vTransform");
-    glUseProgram(TexturedProgram.program);
-    glUniformMatrix4fv(TexturedProgram.vTransform, 1, GL_FALSE, glm::value_ptr(transform));
     ColoredProgram.vTransform = glGetUniformLocation(ColoredProgram.program, "vTransform");
     glUseProgram(ColoredProgram.program);
     glUniformMatrix4fv(ColoredProgram.vTransform, 1, GL_FALSE, glm::value_ptr(transform));

@@ -498,8 +498,8 @@ TEST(Shell, AFinishedGameIsKeptInTheRankingOrSaysWhyNot) {
     // The game kept last, of seed 1, is the ranking's only one: --replay 1 plays it back; the place
     // after it, a file that is not there, one that is no replay and one dealt elsewhere start a new
     // game.
-    EXPECT_NE(ShownRanking.entries[0].replayFile.find("-00000001.txt"), std::string::npos);
-    std::ifstream kept(dir + ShownRanking.entries[0].replayFile);
+    EXPECT_NE(ShownRanking.entries.at(0).replayFile.find("-00000001.txt"), std::string::npos);
+    std::ifstream kept(dir + ShownRanking.entries.at(0).replayFile);
     std::string other(std::istreambuf_iterator<char>(kept), {});
     std::ofstream(dir + "other") << other.replace(other.find("glibc"), 5, "other");
     const std::string start = "; a new game starts\n";

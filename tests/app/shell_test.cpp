@@ -429,9 +429,8 @@ TEST(Shell, ThePlayersFoldersAreWhereTheEnvironmentSaysAndASettingsFileNotOursIs
     const std::tuple<const char*, const char*, const char*, const char*, std::string, std::string, std::string, std::string, std::string, bool> rows[] = {
         {nullptr, "x", "h", nullptr, "x/velmora/settings.ini", "bogus\n", "velmora: " + dir + "x/velmora/settings.ini: line 1: expected NAME = VALUE; the line is skipped\n", user, "", true},
         {nullptr, "", "h", "", "h/.config/velmora/settings.ini", full + "\n", "velmora: " + dir + "h/.config/velmora/settings.ini: larger than 64 KB; the default settings hold\n", user, "", true},
-        {"a\\", nullptr, "h", "a\\", "a\\/settings.ini", full, "", dir + "a\\/", "", false},
         {"d", nullptr, "h", nullptr, "d/settings.ini/", "", "velmora: " + dir + "d/settings.ini: cannot be read (Is a directory); the default settings hold\n", user, "velmora: " + dir + "d/settings.ini: Is a directory: the settings are not kept\n", false},
-        {"f/g", nullptr, "h", "f/g", "f", "", "velmora: " + dir + "f/g/: Not a directory: no game will be kept\n", "", "velmora: " + dir + "f/g/: Not a directory: the settings are not kept\n", false},
+        {"f/g", nullptr, "h", "f/g", "f", "", "velmora: " + dir + "f/g/: Not a directory: no game will be kept\n", "", "velmora: " + dir + "f/g/: Not a directory: the settings are not kept\n", false}, {"a\\", nullptr, "h", "a\\", "a\\/settings.ini", full, "", dir + "a\\/", "", false},
         {nullptr, nullptr, nullptr, nullptr, "", "", "velmora: no folder for the player's data (neither XDG_DATA_HOME nor HOME environment is set): no game will be kept\n", "", "velmora: no folder for the player's settings: they are not kept\n", false},
     };
     // clang-format on

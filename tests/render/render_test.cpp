@@ -147,6 +147,7 @@ TEST(Picture, TheBestPanelShowsTheFirstFiveGamesInReadyGoAndAtGameOverOnly) {
         }
     }
     ShownRanking = {};
+    EXPECT_EQ(std::string(GradeName(19)) + PhaseName(7), "????") << "past the last grade and phase";
 }
 
 // One window and GL context for all the tests, opened the program's way, which says why it

@@ -140,7 +140,6 @@ void CreateRenderObjects() {
     const ShaderStage coloredStages[2] = {{GL_VERTEX_SHADER, "colored.vert"},
                                           {GL_FRAGMENT_SHADER, "colored.frag"}};
     ColoredProgram.program = LoadShaderProgram(coloredStages);
-    glUseProgram(ColoredProgram.program);
     ColoredProgram.vPosition = glGetAttribLocation(ColoredProgram.program, "vPosition");
     ColoredProgram.vColor = glGetAttribLocation(ColoredProgram.program, "vColor");
 

@@ -157,8 +157,7 @@ TEST(FramePacing, TheLoopLooksOftenOnlyNearTheTimeOfATick) {
         {seen + 1'500, true},           {seen + 1'501, false},
         {seen + 16'000 - 2'501, false}, {seen + 16'000 - 2'500, true},
         {seen + 16'000 + 1'500, true},  {seen + 32'000 - 2'500, true},
-        {seen + 32'000 - 2'501, false},
-    };
+        {seen + 32'000 - 2'501, false}};
     for (auto [now, soon] : looks) {
         EXPECT_EQ(TickDueSoon(seen, now), soon) << now;
     }

@@ -301,7 +301,7 @@ TEST(Shell, AResizeSetsTheViewportAndTheAspectAndCloseEndsTheRun) {
     // clang-format off
     const std::tuple<int, int, float, bool> sizes[] = {
         {1280, 720, 16 / 9.0f, true}, {0, 0, 16 / 9.0f, true}, {300, 600, 0.5f, true}, {16384, 16384, 1, true}, {16385, 720, 16385 / 720.0f, false},
-        {720, 16385, 720 / 16385.0f, false}, {0, 720, 720 / 16385.0f, true}, {960, 720, 4 / 3.0f, true}};
+        {720, 16385, 720 / 16385.0f, false}, {0, 720, 720 / 16385.0f, true}, {720, 0, 720 / 16385.0f, true}, {1, 1, 1, true}, {960, 720, 4 / 3.0f, true}};
     // clang-format on
     for (const auto& [width, height, aspect, drawable] : sizes) {
         PictureWanted = false;

@@ -103,16 +103,6 @@ void DrawWellFrame() {
     glEnableVertexAttribArray(ColoredProgram.vColor);
     glDrawArrays(GL_TRIANGLES, 0, WellFrameVertexCount);
 }
-
-void EndFrame() {
-    glDisableVertexAttribArray(TexturedProgram.vPosition);
-    glDisableVertexAttribArray(TexturedProgram.vTexCoord);
-    glDisableVertexAttribArray(ColoredProgram.vPosition);
-    glDisableVertexAttribArray(ColoredProgram.vColor);
-    glBindVertexArray(0);
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
-    glBindTexture(GL_TEXTURE_2D, 0);
-}
 } // namespace
 
 void CreateRenderObjects() {
@@ -189,7 +179,6 @@ void RenderFrame() {
         DrawWellWords(WellWords);
     }
     DrawWellFrame();
-    EndFrame();
 }
 
 const GameState& DrawnFrame() {

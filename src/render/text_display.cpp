@@ -89,13 +89,6 @@ void DrawText(const char* text, float x, float y, float z, float scale) {
         ModelMatrix = glm::translate(ModelMatrix, glm::vec3(1.0f, 0.0f, 0.0f));
         UploadTransform(TexturedProgram.vTransform);
     }
-
-    glUseProgram(0);
-    glDisableVertexAttribArray(TexturedProgram.vPosition);
-    glDisableVertexAttribArray(TexturedProgram.vTexCoord);
-    glBindVertexArray(0);
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
-    glBindTexture(GL_TEXTURE_2D, 0);
 }
 
 void DrawTextDisplay(const GameState& frame) {

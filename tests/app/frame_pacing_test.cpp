@@ -27,8 +27,7 @@ TEST(FramePacing, SwapsThatWaitARefreshApartPaceTheDrawingOnlyBelowTheTickRate) 
         {"60 Hz", Learnt(16'667), true, 16'667}, {"60 Hz, one swap short", Learnt(16'667, 17), false, 16'667},
         {"60 Hz, the first interval a millisecond long", Learnt(16'667, 18, 3'000, 1'000), true, 16'730},
         {"as slow as the ticks and a quarter millisecond", Learnt(16'250), false, 16'250}, {"a microsecond slower", Learnt(16'251), true, 16'251},
-        {"swaps that never wait", Learnt(16'000, 18, 1'999), false, 0},
-    };
+        {"swaps that never wait", Learnt(16'000, 18, 1'999), false, 0}};
     // clang-format on
     for (auto [display, pacing, paced, period] : displays) {
         EXPECT_EQ(pacing.period, period) << display;
@@ -45,14 +44,10 @@ TEST(FramePacing, LearningTakesIntervalsWithin3MsOfThePeriodAndTakesTrustBackFor
     const Micros s = 16'667;
     // clang-format off
     const std::tuple<const char*, Micros, std::vector<Micros>, Micros, int> courses[] = {
-        {"3 ms off agrees",                       3'000, {s, s, s + 3'000}, s + 1'000, 2},
-        {"a microsecond more does not",           3'000, {s, s, s + 3'001}, s, 0},
-        {"... and takes back four",               3'000, {s, s, s, s, s, s, 9'000}, s, 1},
-        {"a first interval of 50 ms is a period", 3'000, {50'000}, 50'000, 0},
-        {"a longer one is not",                   3'000, {50'001}, 0, 0},
-        {"a swap of 2 ms waited",                 2'000, {s, s}, s, 1},
-        {"a first interval of 2 ms is a period",  2'000, {2'000}, 2'000, 0},
-        {"so is one of 1 us, which the next joins", 2'000, {1, 1}, 1, 1}};
+        {"3 ms off agrees",                       3'000, {s, s, s + 3'000}, s + 1'000, 2}, {"a microsecond more does not",           3'000, {s, s, s + 3'001}, s, 0},
+        {"... and takes back four",               3'000, {s, s, s, s, s, s, 9'000}, s, 1}, {"a first interval of 50 ms is a period", 3'000, {50'000}, 50'000, 0},
+        {"a longer one is not",                   3'000, {50'001}, 0, 0},                  {"a swap of 2 ms waited",                 2'000, {s, s}, s, 1},
+        {"a first interval of 2 ms is a period",  2'000, {2'000}, 2'000, 0},               {"so is one of 1 us, which the next joins", 2'000, {1, 1}, 1, 1}};
     // clang-format on
     for (const auto& [course, waits, intervals, period, trust] : courses) {
         FramePacing pacing;

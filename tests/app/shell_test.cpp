@@ -254,11 +254,10 @@ TEST(Shell, EnterOrStartAtGameOverAsksForANewGameF11SwitchesToFullscreenAndF2Cho
 }
 
 TEST(Shell, SomeWindowEventsRedrawTheBackBufferForTheMainLoopToPresent) {
-    const std::pair<Uint8, bool> events[] = {
-        {SDL_WINDOWEVENT_SHOWN, true},     {SDL_WINDOWEVENT_EXPOSED, true},
-        {SDL_WINDOWEVENT_MAXIMIZED, true}, {SDL_WINDOWEVENT_RESTORED, true},
-        {SDL_WINDOWEVENT_MOVED, false},    {SDL_WINDOWEVENT_FOCUS_GAINED, false},
-    };
+    // clang-format off
+    const std::pair<Uint8, bool> events[] = {{SDL_WINDOWEVENT_SHOWN, true}, {SDL_WINDOWEVENT_EXPOSED, true}, {SDL_WINDOWEVENT_MAXIMIZED, true},
+                                             {SDL_WINDOWEVENT_RESTORED, true}, {SDL_WINDOWEVENT_MOVED, false}, {SDL_WINDOWEVENT_FOCUS_GAINED, false}};
+    // clang-format on
     for (const auto& [windowEvent, redraws] : events) {
         glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT);
@@ -350,8 +349,7 @@ TEST(Shell, MSwitchesTheSoundAndARemovedDeviceLeavesTheGameSilent) {
     const std::tuple<const char*, SDL_AudioDeviceID, Uint8, bool> removals[] = {
         {"another device", device + 1, 0, true},
         {"a capture device of the game's number", device, 1, true},
-        {"the game's device", device, 0, false},
-    };
+        {"the game's device", device, 0, false}};
     for (const auto& [name, which, capture, open] : removals) {
         SDL_Event event{};
         event.adevice = {SDL_AUDIODEVICEREMOVED, 0, which, capture, 0, 0, 0};

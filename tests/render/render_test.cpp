@@ -46,11 +46,11 @@ static Picture Draw(GameState frame, Phase phase, const Rows& rows = {}, int hei
 
 TEST(ShaderSource, TheFilesVersionLineIsTheContextsAndAnyOtherStartStays) {
     const char* es = "#version 300 es\nprecision mediump float;\n";
+    // clang-format off
     const std::tuple<const char*, std::string, std::string> cases[] = {
-        {"the files' line", "#version 330 core\nin vec3 p;\n", std::string(es) + "in vec3 p;\n"},
-        {"another version", "#version 999\n", "#version 999\n"},
-        {"a line alike but longer", "#version 330 core2\n", "#version 330 core2\n"},
-        {"no file", "", ""}};
+        {"the files' line", "#version 330 core\nin vec3 p;\n", std::string(es) + "in vec3 p;\n"}, {"another version", "#version 999\n", "#version 999\n"},
+        {"a line alike but longer", "#version 330 core2\n", "#version 330 core2\n"}, {"no file", "", ""}};
+    // clang-format on
     for (const auto& [name, source, want] : cases) {
         EXPECT_EQ(WithVersionLine(source, es), want) << name;
     }

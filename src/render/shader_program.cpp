@@ -45,7 +45,7 @@ const char* ReadTextFile(const char* fileName, std::string& text) {
         return text.c_str();
     }
     text.clear();
-    char chunk[64 * 1024];
+    char chunk[BUFSIZ];
     std::size_t count = 0;
     while ((count = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
         text.append(chunk, count);

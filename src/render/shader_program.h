@@ -12,20 +12,21 @@ struct ShaderStage {
 };
 
 struct TexturedProgramRecord {
-    GLuint program = 0;
-    GLint vPosition = -1;
-    GLint vTexCoord = -1;
-    GLint vTransform = -1;
+    GLuint program;
+    GLint vPosition;
+    GLint vTexCoord;
+    GLint vTransform;
 };
 
 struct ColoredProgramRecord {
-    GLuint program = 0;
-    GLint vPosition = -1;
-    GLint vColor = -1;
-    GLint vTransform = -1;
+    GLuint program;
+    GLint vPosition;
+    GLint vColor;
+    GLint vTransform;
 };
 
-// Written once by the render set-up, read by every draw and by the resize procedure.
+// Written once by the render set-up, before any draw, and read by every draw and by the resize
+// procedure.
 extern TexturedProgramRecord TexturedProgram;
 extern ColoredProgramRecord ColoredProgram;
 

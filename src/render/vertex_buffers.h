@@ -5,7 +5,7 @@
 
 #include <array>
 
-enum VertexSlot : std::size_t { CubeSlot = 0, GlyphSlot = 1, WellFrameSlot = 2, VertexSlotCount };
+enum VertexSlot : std::size_t { CubeSlot, GlyphSlot, WellFrameSlot, VertexSlotCount };
 
 extern std::array<GLuint, VertexSlotCount> VertexArrays;
 extern std::array<GLuint, VertexSlotCount> VertexBuffers;

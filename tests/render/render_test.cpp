@@ -109,6 +109,9 @@ TEST(Picture, ShowsTheWellThePiecesTheFrameAndTheDisplayWhereTheCameraPutsThem) 
         EXPECT_EQ(picture.at({-2.5f, 11.94f, 0}), Rgb(0));
         EXPECT_EQ(ReadCells(picture, -1, 11, 1, 1), "#\n") << "the frame before the piece";
     }
+    frame.activeKind = NoPiece; // no record in play has none, but one would draw none
+    EXPECT_EQ(ReadCells(Draw(frame, ACTIVE), -5, 11, 10, 21),
+              ReadCells(Draw(frame, ARE), -5, 11, 10, 21));
 }
 
 TEST(Picture, TransparentGlyphTexelsShowWhatIsBehindThem) {
@@ -123,12 +126,12 @@ TEST(Picture, TheBestPanelShowsTheFirstFiveGamesInReadyGoAndAtGameOverOnly) {
     const std::string date = "2026-12-08T04:41:01Z";
     // clang-format off
     ShownRanking = {{{{18, 1260000, 999, 37500}, date, "a"}, {{9, 30500, 312, 3750}, date, "b"}, {{8, 22000, 300, 3749}, date, "c"},
-                     {{1, 800, 12, 1}, date, "d"}, {{0, 0, 0, 0}, date, "e"}, {{0, 0, 0, 0}, date, "f"}}, 1};
+                     {{1, 800, 12, 1}, date, "d"}, {{0, 0, 0, 63}, date, "e"}, {{0, 0, 0, 0}, date, "f"}}, 1};
     // clang-format on
-    // The times: 37500 frames of 16 ms are ten minutes, 3750 one; 3749 are 59.984 s.
+    // The times: 37500 frames of 16 ms are ten minutes, 3750 one; 3749 are 59.984 s, 63 1.008 s.
     // clang-format off
     const char* lines[] = {" ZN 1260000 999 10:00.00", ">S1   30500 312 1:00.00", "  1   22000 300 0:59.98",
-                           "  8     800  12 0:00.01", "  9       0   0 0:00.00", ""};
+                           "  8     800  12 0:00.01", "  9       0   0 0:01.00", ""};
     // clang-format on
     // In the 4:3 window and a wider one alike.
     // clang-format off

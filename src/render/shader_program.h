@@ -11,18 +11,22 @@ struct ShaderStage {
     const char* fileName;
 };
 
+// A location until the set-up looks it up: GL's answer for a name that a program lacks, so that
+// a location never looked up cannot pass for the first one.
+constexpr GLint NoLocation = -1;
+
 struct TexturedProgramRecord {
     GLuint program;
-    GLint vPosition;
-    GLint vTexCoord;
-    GLint vTransform;
+    GLint vPosition = NoLocation;
+    GLint vTexCoord = NoLocation;
+    GLint vTransform = NoLocation;
 };
 
 struct ColoredProgramRecord {
     GLuint program;
-    GLint vPosition;
-    GLint vColor;
-    GLint vTransform;
+    GLint vPosition = NoLocation;
+    GLint vColor = NoLocation;
+    GLint vTransform = NoLocation;
 };
 
 // Written once by the render set-up, before any draw, and read by every draw and by the resize

@@ -45,7 +45,7 @@ void ShutDown() {
     // The timer goes first: no tick may run against released objects. A tick already under
     // way finishes on the game records, which outlive main.
     SDL_RemoveTimer(LogicTimer);
-    DestroyRenderObjects();
+    // With the context go the programs, textures, arrays and buffers made in it.
     SDL_GL_DeleteContext(GLContext);
     GLContext = nullptr;
     SDL_DestroyWindow(Window);

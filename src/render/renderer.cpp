@@ -151,15 +151,6 @@ void InitRenderer() {
     StartLogicTimer();
 }
 
-void DestroyRenderObjects() {
-    glDeleteProgram(TexturedProgram.program);
-    glDeleteProgram(ColoredProgram.program);
-    glDeleteTextures(static_cast<GLsizei>(BlockTextures.size()), BlockTextures.data());
-    glDeleteTextures(1, &FontTexture);
-    glDeleteVertexArrays(VertexSlotCount, VertexArrays.data());
-    glDeleteBuffers(VertexSlotCount, VertexBuffers.data());
-}
-
 void RenderFrame() {
     if (!WindowDrawable) {
         return;

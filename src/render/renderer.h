@@ -10,9 +10,6 @@ void InitRenderer();
 // Everything InitRenderer does but start the timer.
 void CreateRenderObjects();
 
-// Deletes the programs, textures, vertex arrays and buffers, in that order.
-void DestroyRenderObjects();
-
 // Clears, and when a frame has been published draws it: the text display, the ranking panel
 // (before and after a game), the next piece, the active piece, the board and the well frame, or
 // in place of the pieces and the board the words in the well (well_words.h). Does

@@ -64,10 +64,9 @@ TEST(FramePacing, LearningTakesIntervalsWithin3MsOfThePeriodAndTakesTrustBackFor
     // half a period off belongs to the refresh after.
     // clang-format off
     const std::tuple<const char*, Micros, int, Micros> returns[] = {
-        {"on the grid", s, 16, s},                {"1 us early", s - 1, 16, s - 1},
-        {"500 us early", s - 500, 16, s - 500},   {"501 us early", s - 501, 12, 0},
-        {"3 ms late", s + 3'000, 16, s + 375},    {"3 ms and 1 us late", s + 3'001, 16, 0},
-        {"9 ms late", s + 9'000, 12, 0},          {"at the last refresh", 100, 12, 0}};
+        {"on the grid", s, 16, s},              {"1 us early", s - 1, 16, s - 1},           {"500 us early", s - 500, 16, s - 500},
+        {"501 us early", s - 501, 12, 0},       {"3 ms late", s + 3'000, 16, s + 375},      {"3 ms and 1 us late", s + 3'001, 16, 0},
+        {"9 ms late", s + 9'000, 12, 0},        {"at the last refresh", 100, 12, 0}};
     // clang-format on
     for (const auto& [when, offset, trust, moved] : returns) {
         FramePacing paced = Learnt(s);
@@ -82,8 +81,9 @@ TEST(FramePacing, LearningTakesIntervalsWithin3MsOfThePeriodAndTakesTrustBackFor
         NoteSwap(distrusted, distrusted.refresh + offset - 3'000, distrusted.refresh + offset);
         trusts.emplace_back(distrusted.trust, Paced(distrusted));
     }
-    EXPECT_EQ(trusts, (std::vector<std::pair<int, bool>>{
-                          {12, true}, {8, true}, {4, true}, {5, true}, {1, true}, {0, false}}));
+    // clang-format off
+    EXPECT_EQ(trusts, (std::vector<std::pair<int, bool>>{{12, true}, {8, true}, {4, true}, {5, true}, {1, true}, {0, false}}));
+    // clang-format on
     // Paced again by sixteen returns that agree, 64 periods on the grid measure the period again
     // from the last learning return, on returns a little before the refreshes foretold, which
     // move the grid all the way.
@@ -123,9 +123,10 @@ TEST(FramePacing, TheMarginFollowsTheDrawingRisesOnAMissedRefreshAndFallsSlowly)
     // - 5750) / 128; 5976 - (5976 - 5516) / 128; a return 0.6 ms before its refresh did not wait
     // and one 5 ms late is the thread's own delay: both leave the margin; missed again, though
     // back a little early, + 1000.
-    EXPECT_EQ(deadlines, (Ms{16'667 - 5'000, 16'667 + 37 - 300 - 4'977, 16'667 + 37 - 300 - 5'977,
-                             16'667 + 37 - 300 - 5'976, 16'667 + 37 - 300 - 5'973,
-                             16'667 - 5'973 + 600, 16'667 - 5'000 - 5'973}));
+    // clang-format off
+    EXPECT_EQ(deadlines, (Ms{16'667 - 5'000, 16'667 + 37 - 300 - 4'977, 16'667 + 37 - 300 - 5'977, 16'667 + 37 - 300 - 5'976,
+                             16'667 + 37 - 300 - 5'973, 16'667 - 5'973 + 600, 16'667 - 5'000 - 5'973}));
+    // clang-format on
     EXPECT_EQ(margins, (Ms{4'977, 5'977, 5'976, 5'973, 5'973, 5'973, 6'973}));
     EXPECT_EQ(pacing.drawing, 3'898);
     EXPECT_EQ(pacing.trust, TrustedReturns - OffGridDistrust + 1);

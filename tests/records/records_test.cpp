@@ -2,6 +2,8 @@
 // files line by line, and a game recorded and played back reaching the same record every tick.
 #include <gtest/gtest.h>
 
+#include <regex>
+
 #include "dealer.h"
 #include "ranking.h"
 #include "recording.h"
@@ -88,10 +90,9 @@ TEST(Ranking, IsWrittenAsTextAndReadBackInOrder) {
 
 TEST(Ranking, ABrokenRankingIsRefusedNamingTheLine) {
     const std::string game = "game S1 30500 312 21876 2026-12-08T04:41:01Z replay-1.txt\n";
-    std::string eleven = "velmora ranking 1\n";
-    for (int i = 0; i < 11; ++i) {
-        eleven += game;
-    }
+    // Eleven games, one for each of eleven dashes.
+    const std::string eleven =
+        "velmora ranking 1\n" + std::regex_replace(std::string(11, '-'), std::regex("-"), game);
     // clang-format off
     const std::string entryWanted = "expected \"game\", a grade, score, level, frames, a date and a replay's file name, or \"last\" and a file name";
     // clang-format on

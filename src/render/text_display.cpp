@@ -18,14 +18,16 @@ constexpr float GlyphTexels = 8.0f;
 constexpr float SheetTexelWidth = 1.0f / 512.0f;
 constexpr std::size_t GlyphFloats = 5;
 
-// The unit square of the block's front face, in the same triangle order; only u changes.
+// The unit square of the block's front face, in the same triangle order; only u changes, and
+// SetGlyphColumns sets it for each glyph before it is drawn.
+constexpr float UnsetU = 0.0f;
 std::array<float, GlyphVertexCount* GlyphFloats> GlyphQuad = {
-    1, 1, 0, 0, 1, //
-    0, 0, 0, 0, 0, //
-    1, 0, 0, 0, 0, //
-    1, 1, 0, 0, 1, //
-    0, 1, 0, 0, 1, //
-    0, 0, 0, 0, 0, //
+    1, 1, 0, UnsetU, 1, //
+    0, 0, 0, UnsetU, 0, //
+    1, 0, 0, UnsetU, 0, //
+    1, 1, 0, UnsetU, 1, //
+    0, 1, 0, UnsetU, 1, //
+    0, 0, 0, UnsetU, 0, //
 };
 
 void SetGlyphColumns(float u0, float u1) {

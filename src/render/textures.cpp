@@ -5,7 +5,7 @@
 #include "glyph_sheet.h"
 
 std::array<GLuint, 7> BlockTextures{};
-GLuint FontTexture = 0;
+GLuint FontTexture{};
 
 namespace {
 // Texels stay sharp squares when magnified, and coordinates past the edge take the edge

@@ -1,5 +1,5 @@
-// The renderer's lifecycle and its one frame: set-up, the drawing of a published game frame,
-// and the release of every GL object.
+// The renderer's set-up and its one frame, the drawing of a published game frame. Its GL objects
+// go with the context.
 #pragma once
 
 #include "game_state.h"

@@ -41,6 +41,13 @@ A test that fails is run again once, and kills the mutant only if it fails again
 failed by timing alone does not kill. Each test has a time limit (five times as long as its
 stage's tests took together unmutated, at least 30 s); a mutant that hangs is killed by it.
 
+A survivor in src/render/ is measured: the render bench draws its scenes (a full board, a
+checkered one whose blocks show every face that the camera sees, a game over) with the mutant
+and without it (bench/render_bench --pictures), and the report states how many pixels change
+and by how much. One whose largest change of a colour channel is within the tests' tolerance
+(24 of 255) is counted "below tolerance": no test that reads the picture as a player does could
+tell it.
+
 Equivalent mutants, which change no behaviour at all, are listed in
 scripts/mutants-equivalent.txt, one a line: "path | definition | operator | mutated line | why",
 the definition being the first line of the function (or table) that the mutant lies in. They are
@@ -542,9 +549,11 @@ class Tree:
 
     def configure(self, kind):
         build = self.build_dir(kind)
-        if os.path.exists(os.path.join(build, "build.ninja")):
+        if os.path.exists(os.path.join(build, "build.ninja")) and (kind == "tsan" or "VELMORA_BENCHMARKS:BOOL=ON" in
+                                                                   open(os.path.join(build, "CMakeCache.txt")).read()):
             return
-        flags = ["-DCMAKE_BUILD_TYPE=", "-DCMAKE_CXX_FLAGS=-O1 -D_GLIBCXX_ASSERTIONS"]
+        # The render bench draws the pictures that a renderer's survivor is measured against.
+        flags = ["-DCMAKE_BUILD_TYPE=", "-DCMAKE_CXX_FLAGS=-O1 -D_GLIBCXX_ASSERTIONS", "-DVELMORA_BENCHMARKS=ON"]
         if kind == "tsan":
             flags = ["-DCMAKE_BUILD_TYPE=Debug", "-DVELMORA_SANITIZE=thread"]
         run(["cmake", "-G", "Ninja", "-S", self.folder, "-B", build, "-DVELMORA_WERROR=OFF"] + flags,
@@ -648,7 +657,7 @@ def junit_failures(junit):
             if case.get("status") == "fail" or case.find("failure") is not None]
 
 
-def prepare(tree, files, stages, jobs):
+def prepare(tree, files, stages, measured):
     os.makedirs(tree.folder, exist_ok=True)
     sync_tree(tree.folder, files)
     limits = {}
@@ -670,7 +679,63 @@ def prepare(tree, files, stages, jobs):
         targets = stage_targets(tree, stage)
         inputs = run(["ninja", "-C", tree.build_dir(stage.kind), "-t", "inputs"] + targets, check=True)
         tree.targets[stage.name] = (targets, set(inputs.stdout.split()) if targets else None)
+    if any(path.startswith(MEASURED) for path in measured) and not draw_pictures(tree, "unmutated"):
+        raise SystemExit(f"mutants: the render bench draws no pictures in {tree.folder}")
     return limits
+
+
+# ---------------------------------------------------------------------------------------------
+# A survivor in the renderer: how far it changes the picture.
+
+MEASURED = "src/render/"
+TOLERANCE = 24  # the most that the tests let a colour channel differ from the one they expect
+
+
+def draw_pictures(tree, name):
+    """The render bench's scenes (a full board, a checkered one, a game over) drawn into
+    pictures-<name>/ of the tree; whether it drew them all."""
+    folder = os.path.join(tree.folder, "pictures-" + name)
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(folder)
+    if not tree.build("plain", ["render_bench"]):
+        return False
+    bench = os.path.join(tree.build_dir("plain"), "bench")
+    try:
+        result = subprocess.run([os.path.join(tree.folder, "tests", "private-x.sh"), "./render_bench",
+                                 "--pictures", folder], cwd=bench, capture_output=True, timeout=60)
+    except subprocess.TimeoutExpired:
+        return False
+    return result.returncode == 0
+
+
+def picture_change(tree):
+    """The mutant's pictures against the unmutated ones: (largest difference of a colour channel,
+    pixels that differ, pixels that differ by more than the tests' tolerance)."""
+    largest = differ = beyond = 0
+    for name in sorted(os.listdir(os.path.join(tree.folder, "pictures-unmutated"))):
+        pictures = []
+        for kind in ("unmutated", "mutant"):
+            with open(os.path.join(tree.folder, "pictures-" + kind, name), "rb") as handle:
+                pictures.append(handle.read())
+        before, after = pictures
+        if before == after:
+            continue
+        for pixel in range(0, min(len(before), len(after)) - 2, 3):
+            change = max(abs(before[pixel + c] - after[pixel + c]) for c in range(3))
+            largest = max(largest, change)
+            differ += change > 0
+            beyond += change > TOLERANCE
+    return largest, differ, beyond
+
+
+def measure(tree, mutant):
+    if not draw_pictures(tree, "mutant"):
+        mutant.detail = "the render bench draws no pictures"
+        return
+    largest, differ, beyond = picture_change(tree)
+    mutant.detail = f"{differ} pixels change, {beyond} beyond the tolerance, by up to {largest}"
+    if largest <= TOLERANCE:
+        mutant.verdict = "below tolerance"
 
 
 def compiled_verdict(tree, mutant):
@@ -714,6 +779,8 @@ def try_mutant(tree, mutant, limits):
             if failed:
                 mutant.verdict, mutant.detail = "killed", failed
                 break
+        if mutant.verdict == "survived" and mutant.path.startswith(MEASURED):
+            measure(tree, mutant)
     finally:
         with open(path, "w", encoding="utf-8") as handle:
             handle.write(original)
@@ -746,20 +813,20 @@ def folder_of(path):
     return "/".join(parts[:2]) + "/"
 
 
-TOTALS_HEADING = ("| folder | mutants | killed | survived | did not build | not built here | equivalent "
-                  "(listed) | equivalent (same code) |")
+TOTALS_HEADING = ("| folder | mutants | killed | survived | below tolerance | did not build | not built here | "
+                  "equivalent (listed) | equivalent (same code) |")
 
 
 def report(mutants, seconds, out):
-    order = {"survived": 0, "equivalent": 1, "same code": 2, "killed": 3, "no build": 4,
-             "not built here": 5}
+    order = {"survived": 0, "below tolerance": 1, "equivalent": 2, "same code": 3, "killed": 4, "no build": 5,
+             "not built here": 6}
     lines = ["# Mutants", "", "| file | line | operator | changed line | verdict |", "|---|---|---|---|---|"]
     for m in sorted(mutants, key=lambda m: (order.get(m.verdict, 0), m.path, m.line)):
         verdict = m.verdict + (f": {m.detail}" if m.detail else "")
         changed = m.mutated_line.replace("|", "\\|")
         lines.append(f"| {m.path} | {m.line} | {m.operator} | `{changed}` | {verdict} |")
-    columns = ["killed", "survived", "no build", "not built here", "equivalent", "same code"]
-    lines += ["", TOTALS_HEADING, "|---|---|---|---|---|---|---|---|"]
+    columns = ["killed", "survived", "below tolerance", "no build", "not built here", "equivalent", "same code"]
+    lines += ["", TOTALS_HEADING, "|---" * (len(columns) + 2) + "|"]
     totals = {}
     for m in mutants:
         row = totals.setdefault(folder_of(m.path), dict.fromkeys(columns, 0))
@@ -821,7 +888,7 @@ def main():
     stages = {stage.name: stage for p in paths for stage in stages_for(p)}.values()
     print(f"Preparing {jobs} work tree(s) in {work}: build and baseline run", flush=True)
     with concurrent.futures.ThreadPoolExecutor(jobs) as pool:
-        found = list(pool.map(lambda t: prepare(t, files, list(stages), jobs), trees))
+        found = list(pool.map(lambda t: prepare(t, files, list(stages), paths), trees))
     limits = {name: max(tree[name] for tree in found) for name in found[0]}
     to_run = [m for m in mutants if not m.verdict]
     print(f"{len(mutants)} mutants ({len(mutants) - len(to_run)} listed as equivalent), test time "
@@ -842,8 +909,9 @@ def main():
             with queue_lock:
                 done[0] += 1
                 print(f"[{done[0]}/{len(to_run)}] {mutant.ident} {mutant.verdict}"
-                      f"{' by ' + mutant.detail if mutant.detail else ''} ({mutant.seconds:.1f} s)"
-                      f"{'   ' + mutant.mutated_line if mutant.verdict == 'survived' else ''}", flush=True)
+                      f"{(' by ' if mutant.verdict == 'killed' else ': ') + mutant.detail if mutant.detail else ''}"
+                      f" ({mutant.seconds:.1f} s){'' if mutant.verdict == 'killed' else '   ' + mutant.mutated_line}",
+                      flush=True)
                 results.write(json.dumps({"id": mutant.ident, "verdict": mutant.verdict, "by": mutant.detail,
                                           "line": mutant.mutated_line,
                                           "seconds": round(mutant.seconds, 1)}) + "\n")
@@ -854,7 +922,7 @@ def main():
     results.close()
     out = os.path.join(work, "report.md")
     lines = report(mutants, time.time() - started, out)
-    survivors = [line for line in lines if line.endswith("| survived |")]
+    survivors = [line for line in lines if re.search(r"\| (survived|below tolerance)(: [^|]*)? \|$", line)]
     print("\n".join(survivors + lines[lines.index(TOTALS_HEADING):]))
     print(f"Report: {out}")
 

@@ -86,10 +86,9 @@ static SDL_Joystick* Plug(SDL_JoystickType type, Uint16 axes, Uint16 buttons, Ui
 TEST(Shell, ControllersHoldWhatTheirKeysHoldBesideTheKeyboard) {
     SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1"); // the window has no focus
     // A pad whose south and west buttons are each other's by number: read by its layout.
-    SDL_Joystick* pad =
-        Plug(SDL_JOYSTICK_TYPE_UNKNOWN, SDL_CONTROLLER_AXIS_MAX, SDL_CONTROLLER_BUTTON_MAX, 1,
-             "a:b2,b:b1,x:b0,y:b3,dpup:b11,dpdown:b12,dpleft:b13,dpright:b14,"
-             "leftx:a0,lefty:a1,rightx:a2,righty:a3,");
+    // clang-format off
+    SDL_Joystick* pad = Plug(SDL_JOYSTICK_TYPE_UNKNOWN, SDL_CONTROLLER_AXIS_MAX, SDL_CONTROLLER_BUTTON_MAX, 1, "a:b2,b:b1,x:b0,y:b3,dpup:b11,dpdown:b12,dpleft:b13,dpright:b14,leftx:a0,lefty:a1,rightx:a2,righty:a3,");
+    // clang-format on
     SDL_Joystick* arcade = Plug(SDL_JOYSTICK_TYPE_ARCADE_STICK, 0, 4, 2); // has no layout
     CurrentSettings.bindings.push_back({{Device::Key, HatCode | SDL_HAT_UP}, Down}); // no hat
     enum Input { PadButton, PadAxis, PadHat, Arcade, ArcadeHat, Key, FocusLost, Gone, Unplug };
@@ -240,11 +239,9 @@ TEST(Shell, EnterOrStartAtGameOverAsksForANewGameF11SwitchesToFullscreenAndF2Cho
     SDL_JoystickSetVirtualButton(arcade, 3, 1);
     PumpEvents();
     const std::string written = WriteSettings(CurrentSettings);
-    EXPECT_NE(written.find("rotate_cw = y\nrotate_ccw2 = x\n\n[joystick]\nleft = hat left\n"
-                           "right = hat right\ndown = hat down\nrotate_ccw = hat up\n"
-                           "rotate_cw = button 1\nrotate_ccw2 = button 3\n"),
-              std::string::npos)
-        << written;
+    // clang-format off
+    EXPECT_NE(written.find("rotate_cw = y\nrotate_ccw2 = x\n\n[joystick]\nleft = hat left\nright = hat right\ndown = hat down\nrotate_ccw = hat up\nrotate_cw = button 1\nrotate_ccw2 = button 3\n"), std::string::npos) << written;
+    // clang-format on
     EXPECT_EQ(HeldControls, 0u) << "what the old keys held is let go";
     SDL_JoystickClose(pad);
     SDL_JoystickClose(arcade);

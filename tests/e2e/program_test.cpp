@@ -122,13 +122,10 @@ TEST(Program, PlaysOnWithBrokenShaderFilesWithoutTheWellFrameAndWhereNothingCanB
     setenv("SDL_AUDIODRIVER", "nosuch", 1);     // and no sound
     const std::string data = std::getenv("VELMORA_DATA_DIR");
     setenv("VELMORA_DATA_DIR", "/proc/self/", 1); // a folder that not even root may write in
-    PlayThrough(
-        VELMORA_PROGRAM, folder,
-        "Unable to open audio: Audio target 'nosuch' not available\n"
-        "velmora: /proc/self/ranking.lock: No such file or directory: no game will be kept\n"
-        "\nVertex Shader compilation failed...\n"
-        "\nFragment Shader compilation failed...\nLink failed...\n",
-        "mine", true);
+    // clang-format off
+    PlayThrough(VELMORA_PROGRAM, folder, "Unable to open audio: Audio target 'nosuch' not available\nvelmora: /proc/self/ranking.lock: No such file or directory: no game will be kept\n"
+                "\nVertex Shader compilation failed...\n\nFragment Shader compilation failed...\nLink failed...\n", "mine", true);
+    // clang-format on
     setenv("VELMORA_DATA_DIR", data.c_str(), 1);
     unsetenv("SDL_VIDEO_X11_WMCLASS");
     setenv("SDL_AUDIODRIVER", "dummy", 1);

@@ -72,19 +72,15 @@ TEST(Ranking, IsWrittenAsTextAndReadBackInOrder) {
     Ranking ranking;
     ranking.entries = {Entry(18, 126000, 40000, "replay-b.txt"), Entry(0, 0, 9, "replay-a.txt")};
     ranking.lastReplay = "replay-c.txt";
-    const std::string text = "velmora ranking 1\n"
-                             "game ZN 126000 100 40000 2026-12-08T04:41:01Z replay-b.txt\n"
-                             "game 9 0 100 9 2026-12-08T04:41:01Z replay-a.txt\n"
-                             "last replay-c.txt\n";
+    // clang-format off
+    const std::string text = "velmora ranking 1\ngame ZN 126000 100 40000 2026-12-08T04:41:01Z replay-b.txt\ngame 9 0 100 9 2026-12-08T04:41:01Z replay-a.txt\nlast replay-c.txt\n";
+    // clang-format on
     EXPECT_EQ(WriteRanking(ranking), text);
     Ranking read;
     // Out of order, as a person may have edited it, and with Windows line ends.
-    EXPECT_EQ(ReadRanking("velmora ranking 1\r\n"
-                          "game 9 0 100 9 2026-12-08T04:41:01Z replay-a.txt\r\n"
-                          "game ZN 126000 100 40000 2026-12-08T04:41:01Z replay-b.txt\n"
-                          "last replay-c.txt",
-                          read),
-              "");
+    // clang-format off
+    EXPECT_EQ(ReadRanking("velmora ranking 1\r\ngame 9 0 100 9 2026-12-08T04:41:01Z replay-a.txt\r\ngame ZN 126000 100 40000 2026-12-08T04:41:01Z replay-b.txt\nlast replay-c.txt", read), "");
+    // clang-format on
     EXPECT_EQ(WriteRanking(read), text);
 }
 

@@ -1,6 +1,7 @@
 // The picture that RenderFrame draws in a real GL 3.3 core context, read back where the camera
 // puts the well's cells, the pieces, the frame's bars and the text display's lines.
 #include <GL/glew.h>
+#include <glm/gtc/type_ptr.hpp>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -18,6 +19,7 @@
 #include "shader_program.h"
 #include "snapshot.h"
 #include "text_display.h"
+#include "vertex_buffers.h"
 
 using Rows = std::map<int, std::string>; // rows of the well, "IZSOTLJ" or '.' a cell
 
@@ -112,6 +114,28 @@ TEST(Picture, ShowsTheWellThePiecesTheFrameAndTheDisplayWhereTheCameraPutsThem) 
     frame.activeKind = NoPiece; // no record in play has none, but one would draw none
     EXPECT_EQ(ReadCells(Draw(frame, ACTIVE), -5, 11, 10, 21),
               ReadCells(Draw(frame, ARE), -5, 11, 10, 21));
+}
+
+// Each face of the block is a whole side of the unit cube, drawn as two triangles over its corners
+// (u, v) = (1, 1) (0, 0) (1, 0) and (1, 1) (0, 1) (0, 0), and wears the texture unmirrored as seen
+// from outside: v runs up the upright faces and toward the back on the bottom and the top.
+TEST(Picture, EachFaceOfTheBlockIsASideOfTheCubeWearingTheWholeTextureUnmirrored) {
+    std::array<float, CubeVertexCount * 5> buffer{};
+    glBindBuffer(GL_ARRAY_BUFFER, CubeBuffer);
+    glGetBufferSubData(GL_ARRAY_BUFFER, 0, sizeof buffer, buffer.data());
+    // Outwards from the front, left, right, bottom, top and back faces.
+    // clang-format off
+    const glm::vec3 outwards[] = {{0, 0, 1}, {-1, 0, 0}, {1, 0, 0}, {0, -1, 0}, {0, 1, 0}, {0, 0, -1}};
+    // clang-format on
+    const glm::vec2 corners[] = {{1, 1}, {0, 0}, {1, 0}, {1, 1}, {0, 1}, {0, 0}};
+    for (int vertex = 0; vertex < CubeVertexCount; ++vertex) {
+        const glm::vec3 out = outwards[vertex / 6], v(0, out.y == 0, -(out.y != 0));
+        const glm::vec2 uv = corners[vertex % 6];
+        const glm::vec3 at = glm::vec3(1, 1, -1) + out + (uv.x * 2 - 1) * glm::cross(v, out);
+        EXPECT_TRUE(glm::make_vec3(&buffer[vertex * 5]) == (at + (uv.y * 2 - 1) * v) / 2.0f &&
+                    glm::make_vec2(&buffer[vertex * 5 + 3]) == uv)
+            << vertex;
+    }
 }
 
 TEST(Picture, TransparentGlyphTexelsShowWhatIsBehindThem) {

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "event_pump.h"
+#include "event_waits.h"
 #include "frame_pacing.h"
 #include "lifecycle.h"
 #include "logic_timer.h"
@@ -17,17 +18,11 @@
 #include "snapshot.h"
 #include "tick_schedule.h"
 
-namespace {
-// How often events are read while the GL finishes a picture.
-constexpr GLuint64 FinishPollNanos = 250'000;
-
 Micros Now() {
     const auto sinceStart = std::chrono::steady_clock::now().time_since_epoch();
     return std::chrono::duration_cast<std::chrono::microseconds>(sinceStart).count();
 }
 
-// Rests as asked, unless an event comes first; answers whether one came. The event stays queued
-// for PumpEvents.
 bool EventDuring(Rest rest) {
     if (rest.libraryMs > 0) {
         return SDL_WaitEventTimeout(nullptr, rest.libraryMs) != 0;
@@ -40,7 +35,6 @@ bool EventDuring(Rest rest) {
     return false;
 }
 
-// Waits until the moment or an event, whichever comes first.
 void WaitUntil(Micros moment) {
     for (Rest step = NextWaitStep(moment - Now()); step.libraryMs > 0 || step.polled > 0;
          step = NextWaitStep(moment - Now())) {
@@ -49,6 +43,10 @@ void WaitUntil(Micros moment) {
         }
     }
 }
+
+namespace {
+// How often events are read while the GL finishes a picture.
+constexpr GLuint64 FinishPollNanos = 250'000;
 
 // Waits until the GL has finished what it was given, reading events meanwhile: a key pressed
 // while a picture is drawn still reaches the next tick.

@@ -18,6 +18,7 @@
 #include "command_line.h"
 #include "cue_ring.h"
 #include "event_pump.h"
+#include "event_waits.h"
 #include "lifecycle.h"
 #include "live_recording.h"
 #include "logic_timer.h"
@@ -41,6 +42,22 @@ static void Send(Uint32 type, SDL_Keycode key = 0, Uint8 change = 0, int w = 0, 
     }
     SDL_PushEvent(&event);
     PumpEvents();
+}
+
+// The main loop's rests and waits: an event ends each at once and stays queued for the pump;
+// without one, a wait lasts until its moment, however near or past.
+TEST(Shell, AnEventEndsARestOrAWaitAtOnceAndWithoutOneAWaitLastsUntilItsMoment) {
+    SDL_Event event{SDL_USEREVENT};
+    SDL_PushEvent(&event);
+    WaitUntil(Now() + 60'000'000);
+    EXPECT_TRUE(EventDuring({1, 0}) && EventDuring({0, 1}));
+    PumpEvents();
+    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+    for (const Micros ahead : {-1, 0, 4'000, 20'000}) {
+        const Micros moment = Now() + ahead;
+        WaitUntil(moment);
+        EXPECT_GE(Now(), moment) << ahead;
+    }
 }
 
 TEST(Shell, EachKeyHoldsItsControlUntilItIsReleased) {

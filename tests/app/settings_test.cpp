@@ -65,10 +65,10 @@ TEST(Settings, EachLineIsReadOrRefusedWithItsNumberAndWhy) {
         EXPECT_EQ(read.problems, Lines(wantProblems)) << name;
     }
     const Bindings read = ReadSettings("[keys]\nleft=A\nright=Z").settings.bindings;
-    EXPECT_EQ(
-        std::pair(BoundControl(read, {Device::Key, 'a'}), BoundControl(read, {Device::Key, 'z'})),
-        std::pair(Left, Right))
+    // clang-format off
+    EXPECT_EQ(std::pair(BoundControl(read, {Device::Key, 'a'}), BoundControl(read, {Device::Key, 'z'})), std::pair(Left, Right))
         << "a capital letter is its key";
+    // clang-format on
 }
 
 TEST(KeySettings, EachPressIsTakenOrRefusedAndEscapeOrTheLastControlCloses) {

@@ -66,9 +66,9 @@ TEST(Keys, ComeFromTheSettingsFileAndTheKeyScreenAndEscapeOrALostFocusPauses) {
     EXPECT_TRUE(game.waitFor(ShowsPause, 10s));
     game.tap("Escape");
     const std::string text = FileText(folder / "settings.ini");
-    EXPECT_NE(text.find("[keys]\nleft = J\nright = L\ndown = K\nrotate_ccw = U\n"),
-              std::string::npos)
-        << text;
+    // clang-format off
+    EXPECT_NE(text.find("[keys]\nleft = J\nright = L\ndown = K\nrotate_ccw = U\n"), std::string::npos) << text;
+    // clang-format on
     ASSERT_TRUE(game.waitFor([&](auto& p) { return PieceIn(p, piece, 4); }, 10s));
     game.key("l", true);
     EXPECT_TRUE(game.waitFor([&](auto& p) { return PieceIn(p, piece, 5); }, 10s)) << "L holds";

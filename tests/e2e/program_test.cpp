@@ -46,8 +46,9 @@ static void PlayThrough(const std::string& command, const std::string& folder,
         // The icon, 64 pixels square in cells of 16, a Z at the top left. Xlib hands its 32-bit
         // numbers over as longs, sign extended: the width, the height, then a pixel 0xAARRGGBB
         // each.
+        Atom type = 0;
         int format = 0;
-        unsigned long type = 0, count = 0, left = 0;
+        unsigned long count = 0, left = 0;
         unsigned char* data = nullptr;
         XGetWindowProperty(game.x, game.window, XInternAtom(game.x, "_NET_WM_ICON", False), 0,
                            1 << 16, False, AnyPropertyType, &type, &format, &count, &left, &data);

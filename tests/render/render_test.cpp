@@ -129,10 +129,11 @@ TEST(Picture, EachFaceOfTheBlockIsASideOfTheCubeWearingTheWholeTextureUnmirrored
     // clang-format on
     const glm::vec2 corners[] = {{1, 1}, {0, 0}, {1, 0}, {1, 1}, {0, 1}, {0, 0}};
     for (int vertex = 0; vertex < CubeVertexCount; ++vertex) {
-        const glm::vec3 out = outwards[vertex / 6], v(0, out.y == 0, -(out.y != 0));
+        // The texture's up, and its u to the right of it as seen from outside.
+        const glm::vec3 out = outwards[vertex / 6], up(0, out.y == 0, -(out.y != 0));
         const glm::vec2 uv = corners[vertex % 6];
-        const glm::vec3 at = glm::vec3(1, 1, -1) + out + (uv.x * 2 - 1) * glm::cross(v, out);
-        EXPECT_EQ(glm::make_vec3(&buffer[vertex * 5]), (at + (uv.y * 2 - 1) * v) / 2.0f) << vertex;
+        const glm::vec3 at = glm::vec3(1, 1, -1) + out + (uv.x * 2 - 1) * glm::cross(up, out);
+        EXPECT_EQ(glm::make_vec3(&buffer[vertex * 5]), (at + (uv.y * 2 - 1) * up) / 2.0f) << vertex;
         EXPECT_EQ(glm::make_vec2(&buffer[vertex * 5 + 3]), uv) << vertex;
     }
 }

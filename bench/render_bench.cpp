@@ -91,7 +91,6 @@ int main(int argc, char** argv) {
         SDL_CreateWindow("render bench", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, StartWidth,
                          StartHeight, SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
     SDL_GLContext context = window != nullptr ? SDL_GL_CreateContext(window) : nullptr;
-    glewExperimental = GL_TRUE;
     if (context == nullptr || glewInit() != GLEW_OK) {
         std::fprintf(stderr, "render_bench: no GL 3.3 context\n");
         return 1;

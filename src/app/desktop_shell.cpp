@@ -24,7 +24,7 @@ Micros Now() {
 }
 
 bool EventDuring(Rest rest) {
-    if (rest.libraryMs > 0) {
+    if (rest.libraryMs != 0) {
         return SDL_WaitEventTimeout(nullptr, rest.libraryMs) != 0;
     }
     SDL_PumpEvents();
@@ -36,7 +36,7 @@ bool EventDuring(Rest rest) {
 }
 
 void WaitUntil(Micros moment) {
-    for (Rest step = NextWaitStep(moment - Now()); step.libraryMs > 0 || step.polled > 0;
+    for (Rest step = NextWaitStep(moment - Now()); step.libraryMs != 0 || step.polled != 0;
          step = NextWaitStep(moment - Now())) {
         if (EventDuring(step)) {
             return;
@@ -83,17 +83,12 @@ void AskForGLContext() {
 }
 
 bool StartGL() {
-    // Core profiles list their extensions only through glGetStringi; without this GLEW would
-    // miss entry points there.
-    glewExperimental = GL_TRUE;
+    // GLEW 2 reads a core profile's extensions through glGetStringi, with no error left behind.
     const GLenum result = glewInit();
     if (result != GLEW_OK) {
         std::fprintf(stderr, "Error: %s\n", glewGetErrorString(result));
         return false;
     }
-    // glewInit may probe the core profile with a call it rejects; that error is GLEW's, and
-    // nothing of ours should meet it.
-    glGetError();
     SDL_GL_SetSwapInterval(1);
     return true;
 }

@@ -58,6 +58,18 @@ TEST(Shell, AnEventEndsARestOrAWaitAtOnceAndWithoutOneAWaitLastsUntilItsMoment) 
         WaitUntil(moment);
         EXPECT_GE(Now(), moment) << ahead;
     }
+    const Micros before = Now();
+    EXPECT_FALSE(EventDuring({0, 4'000}));
+    EXPECT_GE(Now() - before, 4'000) << "a rest of its own sleep";
+    // The pointer moved in the window: the X server's event, which the rest itself must read.
+    int x = 0, y = 0;
+    SDL_GetMouseState(&x, &y);
+    SDL_WarpMouseInWindow(Window, x == 1 ? 2 : 1, 1);
+    int rests = 0;
+    while (!EventDuring({0, 1'000}) && ++rests < 1'000) {
+    }
+    EXPECT_LT(rests, 1'000);
+    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
 }
 
 TEST(Shell, EachKeyHoldsItsControlUntilItIsReleased) {

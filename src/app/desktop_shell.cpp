@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <thread>
 
+#include "desktop_loop.h"
 #include "event_pump.h"
-#include "event_waits.h"
 #include "frame_pacing.h"
 #include "lifecycle.h"
 #include "logic_timer.h"
@@ -58,9 +58,10 @@ void FinishReadingEvents() {
     }
     glDeleteSync(finished);
 }
+} // namespace
 
-// Draws the newest tick and presents it, timing both for the pacing.
 void Present(FramePacing& pacing) {
+    PictureWanted = false;
     const Micros start = Now();
     RenderFrame();
     // Finished here, the drawing's time stands apart from the swap's wait for the display.
@@ -72,7 +73,6 @@ void Present(FramePacing& pacing) {
     glFinish();
     NoteSwap(pacing, drawn, Now());
 }
-} // namespace
 
 void AskForGLContext() {
     // The renderer needs vertex arrays and GLSL 3.30.
@@ -94,44 +94,27 @@ bool StartGL() {
 }
 
 void RunMainLoop() {
-    FramePacing pacing;
+    LoopMemory loop;
     GameState newest;
-    // The window's shown event asks for the first picture (the clear colour, before any tick), so
-    // the first look presents, which sets the other two before they are read.
-    Micros deadline = 0; // of the next look for a new tick
-    Micros tickSeen{};   // when a look last found a new tick
-    bool stoodStill{};   // a look since the last picture found the picture standing still
+    // The window's shown event asks for the first picture (the clear colour, before any tick).
     while (Running) {
         PumpEvents();
         // A game kept changes the ranking beside the well, which no tick shows.
         PictureWanted = KeepFinishedGame() || PictureWanted;
-        if (Now() < deadline) {
-            WaitUntil(deadline);
+        if (Now() < loop.deadline) {
+            WaitUntil(loop.deadline);
             continue;
         }
+        const Micros looked = Now();
         const bool newTick = RedrawPending.exchange(false, std::memory_order_acquire);
-        tickSeen = newTick ? Now() : tickSeen;
         const bool published = newTick && CopySnapshot(newest);
         const Look look =
             LookFor(newTick, PictureWanted, published ? &newest : nullptr, DrawnFrame());
         if (look == Look::Present) {
-            PictureWanted = false;
-            stoodStill = false;
-            Present(pacing);
-        } else {
-            // Polling without a pause would keep a core busy for nothing, and on a small machine
-            // that core is the one the timer thread and the GL driver's threads need to run on
-            // time. The rest's polled sleep is one look's step, shorter than a wait's.
-            EventDuring(
-                RestAfter(look, stoodStill, Paced(pacing), TickDueSoon(tickSeen, Now()), Paused));
+            Present(loop.pacing);
         }
-        if (look == Look::StandingStill) {
-            // A tick that changes the picture after this rest is drawn at once, aimed at no
-            // refresh.
-            stoodStill = true;
-            pacing.aim = 0;
-            continue;
-        }
-        deadline = NextDeadline(pacing, Now());
+        // Polling without a pause would keep a core busy for nothing, and on a small machine
+        // that core is the one the timer thread and the GL driver's threads need to run on time.
+        EventDuring(AfterLook(loop, newTick, look, looked, Now(), Paused));
     }
 }

@@ -13,6 +13,19 @@ auto PictureFields(const GameState& g) {
     return std::tie(g.nextKind, g.activeKind, g.pieceColumn, g.pieceRow, g.pieceRotation, g.board,
                     g.phase, g.grade, g.score, g.level, g.frameCount, g.gravityIndex);
 }
+
+Rest RestAfter(Look look, bool stoodStill, bool paced, bool tickDueSoon, bool paused) {
+    if (paused) {
+        return {PausedWaitMs, 0};
+    }
+    if (look == Look::StandingStill) {
+        return {stoodStill ? StandingStillWaitMs : IdleWaitMs, 0};
+    }
+    if (paced) {
+        return {};
+    }
+    return tickDueSoon ? Rest{0, TickLookStep} : Rest{IdleWaitMs, 0};
+}
 } // namespace
 
 bool Paced(const FramePacing& pacing) {
@@ -111,22 +124,27 @@ Look LookFor(bool newTick, bool pictureWanted, const GameState* newest, const Ga
     return newTick ? Look::StandingStill : Look::Nothing;
 }
 
-Rest RestAfter(Look look, bool stoodStill, bool paced, bool tickDueSoon, bool paused) {
-    if (paused) {
-        return {PausedWaitMs, 0};
-    }
-    if (look == Look::StandingStill) {
-        return {stoodStill ? StandingStillWaitMs : IdleWaitMs, 0};
-    }
-    if (paced) {
-        return {};
-    }
-    return tickDueSoon ? Rest{0, TickLookStep} : Rest{IdleWaitMs, 0};
-}
-
 Rest NextWaitStep(Micros left) {
     if (left > PolledStretch) {
         return {std::max(static_cast<int>((left - PolledStretch) / 1000), 1), 0};
     }
     return {0, std::max<Micros>(std::min(left, PollStep), 0)};
+}
+
+Rest AfterLook(LoopMemory& loop, bool newTick, Look look, Micros looked, Micros now, bool paused) {
+    loop.tickSeen = newTick ? looked : loop.tickSeen;
+    if (look == Look::Present) {
+        loop.stoodStill = false;
+        loop.deadline = NextDeadline(loop.pacing, now);
+        return {};
+    }
+    const Rest rest = RestAfter(look, loop.stoodStill, Paced(loop.pacing),
+                                TickDueSoon(loop.tickSeen, now), paused);
+    loop.stoodStill = loop.stoodStill || look == Look::StandingStill;
+    if (rest.libraryMs != 0 || rest.polled != 0) {
+        loop.pacing.aim = 0;
+        return rest;
+    }
+    loop.deadline = NextDeadline(loop.pacing, now);
+    return rest;
 }

@@ -112,12 +112,23 @@ struct Rest {
     Micros polled = 0;
 };
 
-// After a look that presented nothing: standing still, a first time since the last picture
-// (which may only have met the tick that the drawing took up just after the last look, in the
-// middle of play) or again; or nothing new, on a display that paces the drawing or not, near
-// the time of a tick or not. Near a tick, the library's whole-millisecond wait would hold its
-// picture back. Paused, whatever the look.
-Rest RestAfter(Look look, bool stoodStill, bool paced, bool tickDueSoon, bool paused);
+// What the main loop keeps from one look for a new tick to the next.
+struct LoopMemory {
+    FramePacing pacing;
+    Micros deadline{}; // of the next look, while it waits for one
+    Micros tickSeen{}; // when a look last found a new tick; 0 for none yet
+    bool stoodStill{}; // a look since the last picture found the picture standing still
+};
+
+// After the look taken at `looked`, which found a new tick or not and `look`, its picture
+// presented by `now` if it was one: the rest before the next look, which then comes at once
+// and presents what it finds aimed at no refresh. No rest after a picture, nor for nothing new
+// on a paced display: the next look waits for the deadline instead. The rest after standing
+// still a first time since the last picture (which may only have met the tick that the drawing
+// took up just after the last look, in the middle of play) is shorter than again; near the
+// time of a tick, the library's whole-millisecond wait would hold its picture back. Paused,
+// whatever the look, the loop rests until an event.
+Rest AfterLook(LoopMemory& loop, bool newTick, Look look, Micros looked, Micros now, bool paused);
 
 // The next step of a wait for a moment `left` away.
 Rest NextWaitStep(Micros left);

@@ -149,11 +149,10 @@ TEST(FramePacing, TheMarginFollowsTheDrawingRisesOnAMissedRefreshAndFallsSlowly)
 TEST(FramePacing, TheLoopLooksOftenOnlyNearTheTimeOfATick) {
     // The last tick seen at 1.0001 s; the ticks 16 ms apart.
     const Micros seen = 1'000'100;
-    const std::pair<Micros, bool> looks[] = {
-        {seen + 1'500, true},           {seen + 1'501, false},
-        {seen + 16'000 - 2'501, false}, {seen + 16'000 - 2'500, true},
-        {seen + 16'000 + 1'500, true},  {seen + 32'000 - 2'500, true},
-        {seen + 32'000 - 2'501, false}};
+    // clang-format off
+    const std::pair<Micros, bool> looks[] = {{seen + 1'500, true}, {seen + 1'501, false}, {seen + 16'000 - 2'501, false}, {seen + 16'000 - 2'500, true},
+                                             {seen + 16'000 + 1'500, true}, {seen + 32'000 - 2'500, true}, {seen + 32'000 - 2'501, false}};
+    // clang-format on
     for (auto [now, soon] : looks) {
         EXPECT_EQ(TickDueSoon(seen, now), soon) << now;
     }
@@ -161,23 +160,37 @@ TEST(FramePacing, TheLoopLooksOftenOnlyNearTheTimeOfATick) {
 }
 
 TEST(FramePacing, TheLoopRestsInWholeMillisecondsUntilTheLastStretchOfAWaitAndNearATick) {
-    // After a look: standing still a first time or again, nothing new on a paced display,
-    // nothing new near a tick or away from one, paused.
+    // A look 2 ms ago, which found a new tick or not and what it found, on a display that paces
+    // nothing or on a paced one at 60 Hz, paused or not, the loop standing still before or not,
+    // the last tick seen before it 16 ms (due again) or 8 ms ago: the rest, and after it whether
+    // the loop stands still, its next deadline (the last one, 3 ms ago, kept while it rests) and
+    // the refresh aimed at (7 before).
+    const FramePacing sixty = Learnt(16'667);
+    const Micros now = sixty.lastReturn + 100, next = sixty.lastReturn + 16'667;
+    enum { AtOnce, At60Hz, At60HzPaused };
     // clang-format off
-    const std::tuple<Look, bool, bool, bool, bool, int, Micros> looks[] = {
-        {Look::StandingStill, false, true, true, false, 1, 0}, {Look::StandingStill, true, false, true, false, 32, 0},
-        {Look::Nothing, false, true, false, false, 0, 0},      {Look::Nothing, true, false, true, false, 0, 200},
-        {Look::Nothing, false, false, false, false, 1, 0},     {Look::StandingStill, true, true, true, true, 100, 0}};
-    // clang-format on
-    for (const auto& [look, stoodStill, paced, soon, paused, libraryMs, polled] : looks) {
-        const Rest rest = RestAfter(look, stoodStill, paced, soon, paused);
-        EXPECT_EQ(std::pair(rest.libraryMs, rest.polled), std::pair(libraryMs, polled));
+    const std::tuple<const char*, Look, bool, int, bool, Micros, int, Micros, bool, Micros, Micros> looks[] = {
+        {"a picture", Look::Present, true, At60Hz, true, 8'000, 0, 0, false, next - 5'000, next},
+        {"a window's picture", Look::Present, false, AtOnce, true, 8'000, 0, 0, false, now, 7},
+        {"standing still a first time", Look::StandingStill, true, At60Hz, false, 16'000, 1, 0, true, now - 3'000, 0},
+        {"standing still again", Look::StandingStill, true, AtOnce, true, 8'000, 32, 0, true, now - 3'000, 0},
+        {"nothing new, paced", Look::Nothing, false, At60Hz, true, 16'000, 0, 0, true, next - 5'000, next},
+        {"nothing new near a tick", Look::Nothing, false, AtOnce, true, 16'000, 0, 200, true, now - 3'000, 0},
+        {"nothing new away from one", Look::Nothing, false, AtOnce, false, 8'000, 1, 0, false, now - 3'000, 0},
+        {"nothing new, paused", Look::Nothing, false, At60HzPaused, false, 16'000, 100, 0, false, now - 3'000, 0},
+        {"standing still, paused", Look::StandingStill, true, At60HzPaused, false, 8'000, 100, 0, true, now - 3'000, 0}};
+    for (const auto& [name, look, newTick, display, stoodStill, sinceTick, libraryMs, polled, stillAfter, deadline, aim] : looks) {
+        LoopMemory loop{display == AtOnce ? FramePacing{} : sixty, now - 3'000, now - sinceTick, stoodStill};
+        loop.pacing.aim = 7;
+        const Rest rest = AfterLook(loop, newTick, look, now - 2'000, now, display == At60HzPaused);
+        EXPECT_EQ(std::tuple(rest.libraryMs, rest.polled, loop.stoodStill, loop.deadline, loop.pacing.aim, loop.tickSeen), std::tuple(libraryMs, polled, stillAfter, deadline, aim, newTick ? now - 2'000 : now - sinceTick)) << name;
+        // clang-format on
     }
     // A wait for a moment so far away: whole milliseconds down to its last 3 ms, then sleeps of
     // at most 1 ms, and nothing once it has come.
-    const std::tuple<Micros, int, Micros> steps[] = {
-        {5'000, 2, 0},     {4'999, 1, 0}, {3'001, 1, 0}, {3'000, 0, 1'000},
-        {1'001, 0, 1'000}, {1, 0, 1},     {0, 0, 0},     {-5, 0, 0}};
+    // clang-format off
+    const std::tuple<Micros, int, Micros> steps[] = {{5'000, 2, 0}, {4'999, 1, 0}, {3'001, 1, 0}, {3'000, 0, 1'000}, {1'001, 0, 1'000}, {1, 0, 1}, {0, 0, 0}, {-5, 0, 0}};
+    // clang-format on
     for (const auto& [left, libraryMs, polled] : steps) {
         const Rest step = NextWaitStep(left);
         EXPECT_EQ(std::pair(step.libraryMs, step.polled), std::pair(libraryMs, polled)) << left;

@@ -97,8 +97,8 @@ TEST(KeySettings, EachPressIsTakenOrRefusedAndEscapeOrTheLastControlCloses) {
         StepKeySettings(OpenKeySettings(ReadSettings("[keys]\nright = right").settings.bindings),
                         key('a')),
         key('a'));
-    const std::vector<std::string> words = {
-        "KEYS",      "PRESS FOR",          "RIGHT", "NOW: RIGHT", "TAKEN BY LEFT",
-        "ESC: DONE", "BACKSPACE: DEFAULTS"};
+    // clang-format off
+    const std::vector<std::string> words = {"KEYS", "PRESS FOR", "RIGHT", "NOW: RIGHT", "TAKEN BY LEFT", "ESC: DONE", "BACKSPACE: DEFAULTS"};
+    // clang-format on
     EXPECT_EQ(KeySettingsWords(screen), words);
 }

@@ -15,14 +15,11 @@ static int Peak(Sound::const_iterator from, Sound::const_iterator to) {
 
 TEST(Synthesis, EachSoundHasItsLengthAModerateLevelAndSilentEnds) {
     // Lengths from the table: the latest end of a tone; pitches of the sounds of one steady tone.
-    const std::tuple<Cue, int, double> rows[] = {
-        {Cue::Ready, 140, 880.00},   {Cue::Go, 160, 0},           {Cue::PreviewI, 90, 523.25},
-        {Cue::PreviewZ, 90, 587.33}, {Cue::PreviewS, 90, 659.26}, {Cue::PreviewO, 90, 783.99},
-        {Cue::PreviewT, 90, 880.00}, {Cue::PreviewL, 90, 1046.5}, {Cue::PreviewJ, 90, 1174.66},
-        {Cue::Lock, 30, 0},          {Cue::Clear1, 180, 523.25},  {Cue::Clear2, 240, 0},
-        {Cue::Clear3, 300, 0},       {Cue::Clear4, 480, 0},       {Cue::Grade, 450, 0},
-        {Cue::TopGrade, 1350, 0},    {Cue::GameOver, 1200, 0},
-    };
+    // clang-format off
+    const std::tuple<Cue, int, double> rows[] = {{Cue::Ready, 140, 880.00}, {Cue::Go, 160, 0}, {Cue::PreviewI, 90, 523.25}, {Cue::PreviewZ, 90, 587.33}, {Cue::PreviewS, 90, 659.26},
+        {Cue::PreviewO, 90, 783.99}, {Cue::PreviewT, 90, 880.00}, {Cue::PreviewL, 90, 1046.5}, {Cue::PreviewJ, 90, 1174.66}, {Cue::Lock, 30, 0}, {Cue::Clear1, 180, 523.25},
+        {Cue::Clear2, 240, 0}, {Cue::Clear3, 300, 0}, {Cue::Clear4, 480, 0}, {Cue::Grade, 450, 0}, {Cue::TopGrade, 1350, 0}, {Cue::GameOver, 1200, 0}};
+    // clang-format on
     const SoundBank bank = RenderSoundBank();
     for (const auto& [cue, lengthMs, hz] : rows) {
         const Sound& sound = bank[static_cast<std::size_t>(cue)];

@@ -1,4 +1,5 @@
-// The desktop main loop's clock, rests and waits (desktop_shell.cpp): an event ends each at once.
+// The desktop main loop's steps (desktop_shell.cpp): its clock; its rests and waits, which an
+// event ends at once; and the picture presented.
 #pragma once
 
 #include "frame_pacing.h"
@@ -12,3 +13,6 @@ bool EventDuring(Rest rest);
 
 // Waits until the moment or an event, whichever comes first.
 void WaitUntil(Micros moment);
+
+// Draws the newest tick and presents it, timing both for the pacing. No picture is wanted then.
+void Present(FramePacing& pacing);

@@ -45,17 +45,15 @@ void WaitUntil(Micros moment) {
 }
 
 namespace {
-// How often events are read while the GL finishes a picture.
-constexpr GLuint64 FinishPollNanos = 250'000;
-
-// Waits until the GL has finished what it was given, reading events meanwhile: a key pressed
-// while a picture is drawn still reaches the next tick.
+// Waits until the GL has finished what it was given, reading events meanwhile as often as the
+// main loop looks near a tick: a key pressed while a picture is drawn still reaches the next tick.
 void FinishReadingEvents() {
     const GLsync finished = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
-    while (glClientWaitSync(finished, GL_SYNC_FLUSH_COMMANDS_BIT, FinishPollNanos) ==
-           GL_TIMEOUT_EXPIRED) {
+    const auto poll = std::chrono::nanoseconds(std::chrono::microseconds(TickLookStep));
+    do {
         PumpEvents();
-    }
+    } while (glClientWaitSync(finished, GL_SYNC_FLUSH_COMMANDS_BIT, poll.count()) ==
+             GL_TIMEOUT_EXPIRED);
     glDeleteSync(finished);
 }
 } // namespace

@@ -11,8 +11,8 @@ Micros Now();
 // for PumpEvents.
 bool EventDuring(Rest rest);
 
-// Waits until the moment or an event, whichever comes first.
-void WaitUntil(Micros moment);
+// Waits until the moment or an event, whichever comes first; answers whether the moment came.
+bool WaitUntil(Micros moment);
 
 // Draws the newest tick and presents it, timing both for the pacing. No picture is wanted then.
 void Present(FramePacing& pacing);

@@ -35,13 +35,14 @@ bool EventDuring(Rest rest) {
     return false;
 }
 
-void WaitUntil(Micros moment) {
+bool WaitUntil(Micros moment) {
     for (Rest step = NextWaitStep(moment - Now()); step.libraryMs != 0 || step.polled != 0;
          step = NextWaitStep(moment - Now())) {
         if (EventDuring(step)) {
-            return;
+            return false;
         }
     }
+    return true;
 }
 
 namespace {
@@ -96,11 +97,13 @@ void RunMainLoop() {
     GameState newest;
     // The window's shown event asks for the first picture (the clear colour, before any tick).
     while (Running) {
+        // Events that end the wait are read before it goes on; those that come meanwhile, before
+        // the look.
+        const bool due = WaitUntil(loop.deadline);
         PumpEvents();
         // A game kept changes the ranking beside the well, which no tick shows.
         PictureWanted = KeepFinishedGame() || PictureWanted;
-        if (Now() < loop.deadline) {
-            WaitUntil(loop.deadline);
+        if (!due) {
             continue;
         }
         const Micros looked = Now();

@@ -90,10 +90,7 @@ TEST(HandOver, ANewGameAskedForIsBuiltOnTheTimerThreadAndComesBackRecordedWhole)
             break;
         }
         // A game that had ended before the new one was built is handed over no more.
-        if (finished.seed != seed) {
-            ADD_FAILURE() << "seed " << finished.seed << " for " << seed;
-            break;
-        }
+        EXPECT_EQ(finished.seed, seed);
         const Replay replay{seed, "", "", finished.result, finished.runs};
         const GameState end = PlayThrough(replay);
         EXPECT_EQ(ResultOf(end), finished.result);

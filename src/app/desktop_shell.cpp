@@ -107,10 +107,10 @@ void RunMainLoop() {
             continue;
         }
         const Micros looked = Now();
-        const bool newTick = RedrawPending.exchange(false, std::memory_order_acquire);
-        const bool published = newTick && CopySnapshot(newest);
-        const Look look =
-            LookFor(newTick, PictureWanted, published ? &newest : nullptr, DrawnFrame());
+        // A tick raises the flag once it is published: there is always one to copy then.
+        const bool newTick =
+            RedrawPending.exchange(false, std::memory_order_acquire) && CopySnapshot(newest);
+        const Look look = LookFor(newTick, PictureWanted, &newest, DrawnFrame());
         if (look == Look::Present) {
             Present(loop.pacing);
         }

@@ -143,8 +143,8 @@ Rest AfterLook(LoopMemory& loop, bool newTick, Look look, Micros looked, Micros 
     loop.stoodStill = loop.stoodStill || look == Look::StandingStill;
     if (rest.libraryMs != 0 || rest.polled != 0) {
         loop.pacing.aim = 0;
-        return rest;
+    } else {
+        loop.deadline = NextDeadline(loop.pacing, now);
     }
-    loop.deadline = NextDeadline(loop.pacing, now);
     return rest;
 }

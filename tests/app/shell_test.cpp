@@ -49,7 +49,7 @@ static void Send(Uint32 type, SDL_Keycode key = 0, Uint8 change = 0, int w = 0, 
 // loop's own sleep as long as it says. A picture presented on a display paced at 50 Hz reads the
 // events meanwhile and leaves none wanted; its drawing (half of its first time) and the swap's
 // return are noted, without an error of the GL's.
-TEST(Shell, ALoopsRestOrWaitEndsAtAnEventOrItsMomentAndAPictureIsTimedForThePacing) {
+TEST(Shell, TheLoopsRestsAndWaitsEndAtAnEventOrTheirMomentAndAPictureIsTimedForThePacing) {
     SDL_EventState(SDL_WINDOWEVENT, SDL_IGNORE); // none asks for a picture meanwhile
     SDL_Event quit{SDL_QUIT};
     SDL_PushEvent(&quit);

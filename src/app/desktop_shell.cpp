@@ -45,26 +45,21 @@ bool WaitUntil(Micros moment) {
     return true;
 }
 
-namespace {
-// Waits until the GL has finished what it was given, reading events meanwhile as often as the
-// main loop looks near a tick: a key pressed while a picture is drawn still reaches the next tick.
-void FinishReadingEvents() {
-    const GLsync finished = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
+void FinishReadingEvents(GLsync fence) {
     const auto poll = std::chrono::nanoseconds(std::chrono::microseconds(TickLookStep));
     do {
         PumpEvents();
-    } while (glClientWaitSync(finished, GL_SYNC_FLUSH_COMMANDS_BIT, poll.count()) ==
+    } while (glClientWaitSync(fence, GL_SYNC_FLUSH_COMMANDS_BIT, poll.count()) ==
              GL_TIMEOUT_EXPIRED);
-    glDeleteSync(finished);
+    glDeleteSync(fence);
 }
-} // namespace
 
 void Present(FramePacing& pacing) {
     PictureWanted = false;
     const Micros start = Now();
     RenderFrame();
     // Finished here, the drawing's time stands apart from the swap's wait for the display.
-    FinishReadingEvents();
+    FinishReadingEvents(glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0));
     const Micros drawn = Now();
     NoteDrawing(pacing, drawn - start);
     SDL_GL_SwapWindow(Window);
@@ -92,14 +87,15 @@ bool StartGL() {
     return true;
 }
 
+LoopMemory MainLoop;
+
 void RunMainLoop() {
-    LoopMemory loop;
     GameState newest;
     // The window's shown event asks for the first picture (the clear colour, before any tick).
     while (Running) {
         // Events that end the wait are read before it goes on; those that come meanwhile, before
         // the look.
-        const bool due = WaitUntil(loop.deadline);
+        const bool due = WaitUntil(MainLoop.deadline);
         PumpEvents();
         // A game kept changes the ranking beside the well, which no tick shows.
         PictureWanted = KeepFinishedGame() || PictureWanted;
@@ -112,10 +108,10 @@ void RunMainLoop() {
             RedrawPending.exchange(false, std::memory_order_acquire) && CopySnapshot(newest);
         const Look look = LookFor(newTick, PictureWanted, &newest, DrawnFrame());
         if (look == Look::Present) {
-            Present(loop.pacing);
+            Present(MainLoop.pacing);
         }
         // Polling without a pause would keep a core busy for nothing, and on a small machine
         // that core is the one the timer thread and the GL driver's threads need to run on time.
-        EventDuring(AfterLook(loop, newTick, look, looked, Now(), Paused));
+        EventDuring(AfterLook(MainLoop, newTick, look, looked, Now(), Paused));
     }
 }

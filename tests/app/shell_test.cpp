@@ -48,7 +48,7 @@ static void Send(Uint32 type, SDL_Keycode key = 0, Uint8 change = 0, int w = 0, 
 // the pump; without one, a wait lasts until its moment, however near or past, and a rest of the
 // loop's own sleep as long as it says. A picture presented on a display paced at 50 Hz reads the
 // events meanwhile and leaves none wanted; its drawing (half of its first time) and the swap's
-// return are noted, without an error of the GL's.
+// return are noted, without an error of the GL's. The finish deletes the fence it waited for.
 TEST(Shell, TheLoopsRestsAndWaitsEndAtAnEventOrTheirMomentAndAPictureIsTimedForThePacing) {
     SDL_EventState(SDL_WINDOWEVENT, SDL_IGNORE); // none asks for a picture meanwhile
     SDL_Event quit{SDL_QUIT};
@@ -58,8 +58,10 @@ TEST(Shell, TheLoopsRestsAndWaitsEndAtAnEventOrTheirMomentAndAPictureIsTimedForT
     PictureWanted = true;
     const Micros before = Now();
     Present(pacing);
+    const GLsync fence = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
+    FinishReadingEvents(fence);
     // clang-format off
-    EXPECT_EQ(std::tuple(Running, PictureWanted, pacing.drawing > 0, pacing.drawing <= (Now() - before) / 2, pacing.lastReturn >= before, pacing.lastReturn <= Now(), glGetError()), std::tuple(false, false, true, true, true, true, GLenum(GL_NO_ERROR)));
+    EXPECT_EQ(std::tuple(Running, PictureWanted, pacing.drawing > 0, pacing.drawing <= (Now() - before) / 2, pacing.lastReturn >= before, pacing.lastReturn <= Now(), glGetError(), glIsSync(fence)), std::tuple(false, false, true, true, true, true, GLenum(GL_NO_ERROR), GLboolean(GL_FALSE)));
     // clang-format on
     Running = true;
     SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
@@ -347,7 +349,8 @@ TEST(Shell, AResizeSetsTheViewportAndTheAspectAndCloseEndsTheRun) {
     Send(SDL_WINDOWEVENT, 0, SDL_WINDOWEVENT_CLOSE);
     EXPECT_FALSE(Running);
     // A pass of the main loop with a quit queued: a tick that changes the picture is drawn, one
-    // that changes nothing the picture shows is not; either is taken.
+    // that changes nothing the picture shows is not; either is taken, and the loop remembers
+    // whether its picture stood still.
     SDL_Event quit{SDL_QUIT};
     for (const bool shown : {true, false}) {
         GameState frame = DrawnFrame();
@@ -357,14 +360,14 @@ TEST(Shell, AResizeSetsTheViewportAndTheAspectAndCloseEndsTheRun) {
         Running = true;
         SDL_PushEvent(&quit);
         RunMainLoop();
-        EXPECT_EQ(std::tuple(DrawnFrame() == frame, RedrawPending.load(), Running), std::tuple(shown, false, false));
+        EXPECT_EQ(std::tuple(DrawnFrame() == frame, RedrawPending.load(), Running, MainLoop.stoodStill), std::tuple(shown, false, false, !shown));
         // clang-format on
     }
 }
 
 // The sound on SDL's dummy device, which plays to no card: M switches it on its press alone
 // (the end-to-end test presses it), not as it repeats; the removal of the device the game plays on
-// closes it, and the ticks go on without it.
+// closes it, and the ticks go on without it, as they do when no device opens.
 TEST(Shell, MSwitchesTheSoundAndARemovedDeviceLeavesTheGameSilent) {
     SDL_setenv("SDL_AUDIODRIVER", "dummy", 1);
     StartSound();
@@ -396,10 +399,19 @@ TEST(Shell, MSwitchesTheSoundAndARemovedDeviceLeavesTheGameSilent) {
         event.adevice = {SDL_AUDIODEVICEREMOVED, 0, which, capture, 0, 0, 0};
         SDL_PushEvent(&event);
         PumpEvents();
-        EXPECT_EQ(SDL_GetAudioDeviceStatus(device), open ? SDL_AUDIO_PLAYING : SDL_AUDIO_STOPPED)
-            << name;
-        EXPECT_EQ(SoundDevice, open ? device : 0u) << name;
+        // clang-format off
+        EXPECT_EQ(std::tuple(SDL_GetAudioDeviceStatus(device), SoundDevice), std::tuple(open ? SDL_AUDIO_PLAYING : SDL_AUDIO_STOPPED, open ? device : 0u)) << name;
+        // clang-format on
     }
+    // Nowhere to play: the disk driver's file cannot be made. The game goes on silent.
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    SDL_setenv("SDL_AUDIODRIVER", "disk", 1);
+    SDL_setenv("SDL_DISKAUDIOFILE", "/nonexistent/velmora", 1);
+    testing::internal::CaptureStderr();
+    StartSound();
+    // clang-format off
+    EXPECT_EQ(std::tuple(SoundDevice, SDL_WasInit(SDL_INIT_AUDIO), testing::internal::GetCapturedStderr().rfind("Unable to open audio: ", 0)), std::tuple(0u, 0u, 0u));
+    // clang-format on
 }
 
 TEST(Shell, TheFirstOptionThatEndsTheCommandLineDecidesAndAnOptionWithoutItsFileIsIgnored) {

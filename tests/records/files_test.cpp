@@ -1,10 +1,13 @@
 // The files on the disk: written whole or not at all, a broken file set aside and never
 // overwritten, and the lock that one program at a time holds.
+#include <dlfcn.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 #include "data_files.h"
 
@@ -22,31 +25,49 @@ struct Folder {
 };
 } // namespace
 
+// The flushes to the disk that took, counted on their way to the C library's.
+static int Flushed;
+extern "C" int fsync(int handle) {
+    static const auto flush = reinterpret_cast<int (*)(int)>(dlsym(RTLD_NEXT, "fsync"));
+    const int result = flush(handle);
+    Flushed += result == 0;
+    return result;
+}
+
 // A file is replaced whole and no part of the writing stays; a broken file is set aside beside
 // the ones set aside before; the lock keeps another program out until it is released.
 TEST(Files, AreReplacedWholeSetAsideWhenBrokenAndLockedByOneProgram) {
     Folder folder;
     std::string why;
     const unsigned changedBefore = FilesChanged;
+    close(0); // standard input: each folder opens as handle 0, and is flushed all the same
+    const auto handles = [] { return std::distance(fs::directory_iterator("/proc/self/fd"), {}); };
+    const auto before = std::pair(handles(), Flushed);
     for (const char* text : {"old\n", "new\n"}) {
         ASSERT_TRUE(WriteWholeFile(folder.path + "ranking.txt", text, why)) << why;
         EXPECT_EQ(folder.read("ranking.txt"), text);
     }
+    EXPECT_EQ(std::pair(handles(), Flushed), std::pair(before.first, before.second + 4))
+        << "each file and its folder flushed, and closed";
+    open("/dev/null", O_RDONLY); // standard input again
     EXPECT_FALSE(fs::exists(folder.path + "ranking.txt.new"));
     EXPECT_FALSE(WriteWholeFile(folder.path + "gone/ranking.txt", "x", why));
     EXPECT_FALSE(why.empty());
     EXPECT_EQ(folder.read("none.txt"), "(No such file or directory)");
 
-    for (const char* want : {"ranking.txt.bad", "ranking.txt.2.bad", "ranking.txt.3.bad"}) {
+    for (int n = 3; n < 1000; ++n) { // set aside before
+        std::ofstream(folder.path + "ranking.txt." + std::to_string(n) + ".bad");
+    }
+    for (const char* want : {"ranking.txt.bad", "ranking.txt.2.bad", "ranking.txt.1000.bad", ""}) {
         ASSERT_TRUE(WriteWholeFile(folder.path + "ranking.txt", want, why));
-        EXPECT_EQ(SetAside(folder.path + "ranking.txt"), folder.path + want);
+        EXPECT_EQ(SetAside(folder.path + "ranking.txt"), *want ? folder.path + want : "") << want;
     }
     EXPECT_EQ(folder.read("ranking.txt.bad"), "ranking.txt.bad") << "never overwritten";
     EXPECT_EQ(folder.read("ranking.txt.2.bad"), "ranking.txt.2.bad");
-    EXPECT_FALSE(fs::exists(folder.path + "ranking.txt"));
+    EXPECT_TRUE(fs::exists(folder.path + "ranking.txt")) << "a thousand set aside: no room";
     RemoveFile(folder.path + "ranking.txt.bad");
     RemoveFile(folder.path + "ranking.txt.bad");
-    EXPECT_EQ(FilesChanged - changedBefore, 2 + 3 * 2 + 1u) << "writes, settings aside, removals";
+    EXPECT_EQ(FilesChanged - changedBefore, 2 + 4 + 3 + 1u) << "writes, settings aside, removals";
 
     const std::string other = "flock -n " + folder.path + "ranking.lock true";
     {

@@ -69,10 +69,12 @@ TEST(Files, AreReplacedWholeSetAsideWhenBrokenAndLockedByOneProgram) {
     RemoveFile(folder.path + "ranking.txt.bad");
     EXPECT_EQ(FilesChanged - changedBefore, 2 + 4 + 3 + 1u) << "writes, settings aside, removals";
 
+    umask(022); // as most players have it: the lock file is readable by all, written by its owner
     const std::string other = "flock -n " + folder.path + "ranking.lock true";
     {
         const HeldLock lock = LockFile(folder.path + "ranking.lock", why);
         ASSERT_TRUE(lock) << why;
+        EXPECT_EQ(fs::status(folder.path + "ranking.lock").permissions(), fs::perms(0644));
         EXPECT_NE(std::system(other.c_str()), 0) << "held";
     }
     EXPECT_EQ(std::system(other.c_str()), 0) << "released";

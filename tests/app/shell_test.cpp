@@ -91,8 +91,9 @@ TEST(Shell, EachKeyHoldsItsControlUntilItIsReleased) {
         EXPECT_EQ(HeldControls, Down | control) << SDL_GetKeyName(key);
         Send(SDL_KEYUP, key);
         Send(SDL_KEYUP, key);
-        EXPECT_EQ(HeldControls, key == SDLK_s ? 0 : Down)
-            << SDL_GetKeyName(key) << " released twice";
+        // clang-format off
+        EXPECT_EQ(HeldControls, key == SDLK_s ? 0 : Down) << SDL_GetKeyName(key) << " released twice";
+        // clang-format on
         Send(SDL_KEYUP, SDLK_s);
     }
     EXPECT_TRUE(Running);
@@ -174,8 +175,9 @@ TEST(Shell, ControllersHoldWhatTheirKeysHoldBesideTheKeyboard) {
         PumpEvents();
         EXPECT_EQ(HeldControls, want) << name;
     }
-    EXPECT_EQ(SDL_GameControllerFromInstanceID(SDL_JoystickInstanceID(pad)), nullptr)
-        << "the pad is closed as often as it was opened, once";
+    // clang-format off
+    EXPECT_EQ(SDL_GameControllerFromInstanceID(SDL_JoystickInstanceID(pad)), nullptr) << "the pad is closed as often as it was opened, once";
+    // clang-format on
     const SDL_JoystickID arcadeId = SDL_JoystickInstanceID(arcade);
     SDL_JoystickClose(pad);
     SDL_JoystickClose(arcade);
@@ -234,9 +236,9 @@ TEST(Shell, EnterOrStartAtGameOverAsksForANewGameF11SwitchesToFullscreenAndF2Cho
         }
         PumpEvents();
         const Uint32 after = SDL_GetWindowFlags(Window) & SDL_WINDOW_FULLSCREEN_DESKTOP;
-        EXPECT_EQ(std::tuple(NewGameAsked(), before != after, Paused),
-                  std::tuple(asks, switches, pauses))
-            << name;
+        // clang-format off
+        EXPECT_EQ(std::tuple(NewGameAsked(), before != after, Paused), std::tuple(asks, switches, pauses)) << name;
+        // clang-format on
         if (before != after) {
             Send(SDL_KEYDOWN, SDLK_F11);
             EXPECT_EQ(SDL_GetWindowFlags(Window) & SDL_WINDOW_FULLSCREEN, 0u) << "back in a window";
@@ -312,10 +314,8 @@ TEST(Shell, TheWindowHasAnOpenGL33CoreContextWithDepthAndTwoBuffersAndTheDesktop
                                     {SDL_GL_CONTEXT_FLAGS, &flags}, {SDL_GL_DOUBLEBUFFER, &doubled}, {SDL_GL_DEPTH_SIZE, &depth}}) {
         SDL_GL_GetAttribute(attribute, value);
     }
+    EXPECT_EQ(std::tuple(major * 10 + minor, profile, flags, doubled, depth >= 24), std::tuple(33, int(SDL_GL_CONTEXT_PROFILE_CORE), int(SDL_GL_CONTEXT_FORWARD_COMPATIBLE_FLAG), 1, true));
     // clang-format on
-    EXPECT_EQ(std::tuple(major * 10 + minor, profile, flags, doubled, depth >= 24),
-              std::tuple(33, int(SDL_GL_CONTEXT_PROFILE_CORE),
-                         int(SDL_GL_CONTEXT_FORWARD_COMPATIBLE_FLAG), 1, true));
     // Its class, the desktop id, set as it opened unless the user gave one: X11's is read back
     // from the window end to end.
     EXPECT_STREQ(SDL_getenv("SDL_VIDEO_WAYLAND_WMCLASS"), "org.velmora.velmora");
@@ -425,9 +425,9 @@ TEST(Shell, TheFirstOptionThatEndsTheCommandLineDecidesAndAnOptionWithoutItsFile
     // clang-format on
     for (const auto& [arguments, action, replay, verify] : cases) {
         const CommandLine command = ReadCommandLine(int(arguments.size()), arguments.data());
-        EXPECT_EQ(std::tie(command.action, command.replay, command.verify),
-                  std::make_tuple(action, std::string(replay), std::string(verify)))
-            << arguments.size();
+        // clang-format off
+        EXPECT_EQ(std::tie(command.action, command.replay, command.verify), std::make_tuple(action, std::string(replay), std::string(verify))) << arguments.size();
+        // clang-format on
     }
 }
 

@@ -65,8 +65,9 @@ static void PlayThrough(const std::string& command, const std::string& folder,
     EXPECT_EQ(FrameBars(game.last), err.empty()) << "the frame's program is built";
     const std::string first = ReadCells(game.last, -2, 14, 4, 2);
     // Past the piece's first frame, which makes no sideways move.
-    ASSERT_TRUE(
-        game.waitFor([](auto& p) { return InPhase(p, "ACTIVE") && ReadFrames(p) > 2; }, 10s));
+    // clang-format off
+    ASSERT_TRUE(game.waitFor([](auto& p) { return InPhase(p, "ACTIVE") && ReadFrames(p) > 2; }, 10s));
+    // clang-format on
     EXPECT_TRUE(Falling(game.last, first, 3, 4)) << first;
     const std::string second = ReadCells(game.last, -2, 14, 4, 2);
 
@@ -78,11 +79,13 @@ static void PlayThrough(const std::string& command, const std::string& folder,
     EXPECT_TRUE(Falling(game.last, first, 4, 4)) << "one column only";
 
     game.key("s", true);
-    EXPECT_TRUE(
-        game.waitFor([](auto& p) { return InPhase(p, "LOCKFLASH") || InPhase(p, "ARE"); }, 10s));
+    // clang-format off
+    EXPECT_TRUE(game.waitFor([](auto& p) { return InPhase(p, "LOCKFLASH") || InPhase(p, "ARE"); }, 10s));
+    // clang-format on
     game.key("s", false);
-    EXPECT_TRUE(game.waitFor(
-        [&](auto& p) { return InPhase(p, "ACTIVE") && Falling(p, second, 3, 8); }, 10s));
+    // clang-format off
+    EXPECT_TRUE(game.waitFor([&](auto& p) { return InPhase(p, "ACTIVE") && Falling(p, second, 3, 8); }, 10s));
+    // clang-format on
     if (toTheEnd) {
         PlayToTheEnd(game);
         EXPECT_TRUE(game.waitFor([](auto& p) { return ReadText(p, 7, 8, 1, 0.5f) == ">"; }, 10s))
@@ -175,10 +178,9 @@ TEST(Program, KeepsEveryGameInTheRankingPlaysAgainAtEnterAndSetsABrokenRankingAs
     // last.
     const std::string kept = FileText(data / "ranking.txt");
     std::smatch entry;
-    EXPECT_TRUE(std::regex_match(kept, entry,
-                                 std::regex("velmora ranking 1\ngame " + result +
-                                            " [-0-9T:]+Z (\\S+)\n" + four + "last (\\S+)\n")))
-        << kept;
+    // clang-format off
+    EXPECT_TRUE(std::regex_match(kept, entry, std::regex("velmora ranking 1\ngame " + result + " [-0-9T:]+Z (\\S+)\n" + four + "last (\\S+)\n"))) << kept;
+    // clang-format on
     EXPECT_EQ(entry[1], entry[2]);
     EXPECT_FALSE(std::filesystem::exists(data / "replay-old.txt"));
     EXPECT_EQ(FileText(data / "replay-4.txt"), "kept");

@@ -111,19 +111,15 @@ TEST(Rules, ANewGameAndABlankRecordHoldTheirStatedValues) {
     for (const unsigned seed : {1u, 2u, 3u, 4u}) {
         const GameState game = GameState::newGame(seed);
         const PieceKind k = game.nextKind; // drawn as the seeded games check
-        EXPECT_EQ(RecordFields(game),
-                  std::tuple(true, k, 7u, 3, 0, 0u, empty, 0u, 0u, 0u, 0u, std::uint16_t{0}, 0u, 0u,
-                             0u, 0u, 0u, 0u, 0u, 0u, false, 0u, 1u, 1u, false, false, false, false,
-                             0u, 1u, none, List{k, 1, 1, 1}, 0u));
+        // clang-format off
+        EXPECT_EQ(RecordFields(game), std::tuple(true, k, 7u, 3, 0, 0u, empty, 0u, 0u, 0u, 0u, std::uint16_t{0}, 0u, 0u, 0u, 0u, 0u, 0u, 0u, 0u, false, 0u, 1u, 1u, false, false, false, false, 0u, 1u, none, List{k, 1, 1, 1}, 0u));
+        // clang-format on
     }
     // The controls' bits are numbers that recorded games keep.
     // clang-format off
     EXPECT_EQ(std::vector<InputBits>({Up, Right, Down, Left, RotateCcw, RotateCw, RotateCcw2, Space}), std::vector<InputBits>({1, 2, 4, 8, 16, 32, 64, 128}));
+    EXPECT_EQ(RecordFields(GameState()), std::tuple(false, 0u, 0u, 0, 0, 0u, zero, 0u, 0u, 0u, 0u, std::uint16_t{0}, 0u, 0u, 0u, 0u, 0u, 0u, 0u, 0u, false, 0u, 0u, 0u, false, false, false, false, 0u, 0u, none, List{1, 1, 1, 1}, 0u));
     // clang-format on
-    EXPECT_EQ(RecordFields(GameState()),
-              std::tuple(false, 0u, 0u, 0, 0, 0u, zero, 0u, 0u, 0u, 0u, std::uint16_t{0}, 0u, 0u,
-                         0u, 0u, 0u, 0u, 0u, 0u, false, 0u, 0u, 0u, false, false, false, false, 0u,
-                         0u, none, List{1, 1, 1, 1}, 0u));
 }
 
 TEST(Rules, EachPhaseLastsItsNumberOfFrames) {
@@ -148,9 +144,9 @@ TEST(Rules, EachPhaseLastsItsNumberOfFrames) {
         for (const auto& [phase, frames] : phases) {
             for (int i = 0; i < frames; ++i) {
                 const GameState before = game, returned = game.tick(controls);
-                ASSERT_EQ(std::pair(returned.phase, BrokenInvariant(before, game, returned)),
-                          std::pair(phase, (const char*)nullptr))
-                    << course << ", frame " << ++frame;
+                // clang-format off
+                ASSERT_EQ(std::pair(returned.phase, BrokenInvariant(before, game, returned)), std::pair(phase, (const char*)nullptr)) << course << ", frame " << ++frame;
+                // clang-format on
             }
         }
     }
@@ -188,10 +184,9 @@ TEST(Rules, ThePieceShiftsTurnsKicksFallsAndDropsAsHeld) {
     // clang-format on
     for (const auto& [move, start, holds, phase, column, row, rotation, repeat, rest] : moves) {
         const GameState g = Play(start, holds);
-        EXPECT_EQ(std::tuple(g.phase, g.pieceColumn, g.pieceRow, g.pieceRotation, g.shiftRepeat,
-                             g.gravityAccum),
-                  std::tuple(phase, column, row, rotation, repeat, rest))
-            << move;
+        // clang-format off
+        EXPECT_EQ(std::tuple(g.phase, g.pieceColumn, g.pieceRow, g.pieceRotation, g.shiftRepeat, g.gravityAccum), std::tuple(phase, column, row, rotation, repeat, rest)) << move;
+        // clang-format on
     }
 }
 
@@ -243,9 +238,9 @@ TEST(Rules, ALineClearScoresRaisesTheGradeAndMeetsTopGradeConditions) {
             std::tuple(c.conditions & 1, c.conditions & 2, c.conditions & 4, c.rows);
         game.tick(0);
         const unsigned met = game.topGrade300 | game.topGrade500 << 1 | game.topGrade999 << 2;
-        EXPECT_EQ(std::tuple(game.score, game.level, game.grade, met),
-                  std::tuple(c.wantScore, c.wantLevel, c.wantGrade, c.wantConditions))
-            << c.clear << " from " << c.score;
+        // clang-format off
+        EXPECT_EQ(std::tuple(game.score, game.level, game.grade, met), std::tuple(c.wantScore, c.wantLevel, c.wantGrade, c.wantConditions)) << c.clear << " from " << c.score;
+        // clang-format on
     }
 }
 

@@ -51,8 +51,15 @@ TEST(Files, AreReplacedWholeSetAsideWhenBrokenAndLockedByOneProgram) {
     EXPECT_EQ(std::pair(handles(), Flushed), std::pair(before.first, before.second + 4))
         << "each file and its folder flushed, and closed";
     EXPECT_FALSE(fs::exists(folder.path + "ranking.txt.new"));
-    EXPECT_FALSE(WriteWholeFile(folder.path + "gone/ranking.txt", "x", why));
-    EXPECT_FALSE(why.empty());
+    // No folder, a full disk, a folder where the file goes: nothing written, and no writing left.
+    fs::create_symlink("/dev/full", folder.path + "full.txt.new");
+    fs::create_directories(folder.path + "folder.txt/in");
+    // clang-format off
+    for (const auto& [name, said] : {std::pair("gone/ranking.txt", "No such file or directory"), {"full.txt", "cannot be written whole"}, {"folder.txt", "Is a directory"}}) {
+        const bool written = WriteWholeFile(folder.path + name, "x", why);
+        EXPECT_EQ(std::tuple(written, why, fs::exists(folder.path + name + ".new")), std::tuple(false, said, false)) << name;
+    }
+    // clang-format on
     EXPECT_EQ(folder.read("none.txt"), "(No such file or directory)");
 
     for (int n = 3; n < 1000; ++n) { // set aside before

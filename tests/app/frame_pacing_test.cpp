@@ -32,9 +32,9 @@ TEST(FramePacing, SwapsThatWaitARefreshApartPaceTheDrawingOnlyBelowTheTickRate) 
     for (auto [display, pacing, paced, period] : displays) {
         EXPECT_EQ(pacing.period, period) << display;
         // Paced, drawing starts the first margin, 5 ms, before the refresh after the last.
-        EXPECT_EQ(NextDeadline(pacing, pacing.lastReturn + 100) - pacing.lastReturn,
-                  paced ? period - 5'000 : 100)
-            << display;
+        // clang-format off
+        EXPECT_EQ(NextDeadline(pacing, pacing.lastReturn + 100) - pacing.lastReturn, paced ? period - 5'000 : 100) << display;
+        // clang-format on
     }
 }
 
@@ -124,8 +124,7 @@ TEST(FramePacing, TheMarginFollowsTheDrawingRisesOnAMissedRefreshAndFallsSlowly)
     // and one 5 ms late is the thread's own delay: both leave the margin; missed again, though
     // back a little early, + 1000.
     // clang-format off
-    EXPECT_EQ(deadlines, (Ms{16'667 - 5'000, 16'667 + 37 - 300 - 4'977, 16'667 + 37 - 300 - 5'977, 16'667 + 37 - 300 - 5'976,
-                             16'667 + 37 - 300 - 5'973, 16'667 - 5'973 + 600, 16'667 - 5'000 - 5'973}));
+    EXPECT_EQ(deadlines, (Ms{16'667 - 5'000, 16'667 + 37 - 300 - 4'977, 16'667 + 37 - 300 - 5'977, 16'667 + 37 - 300 - 5'976, 16'667 + 37 - 300 - 5'973, 16'667 - 5'973 + 600, 16'667 - 5'000 - 5'973}));
     // clang-format on
     EXPECT_EQ(margins, (Ms{4'977, 5'977, 5'976, 5'973, 5'973, 5'973, 6'973}));
     EXPECT_EQ(pacing.drawing, 3'898);

@@ -252,8 +252,9 @@ TEST(Shell, EnterOrStartAtGameOverAsksForANewGameF11SwitchesToFullscreenAndF2Cho
         std::ofstream(ConfigFolder() + SettingsFileName)
             << (full ? "[options]\nwindow = fullscreen\nsound = off\n" : "");
         StartWithSettings(Window);
-        EXPECT_TRUE(((SDL_GetWindowFlags(Window) & SDL_WINDOW_FULLSCREEN) != 0) == full &&
-                    SoundMuted == full);
+        // clang-format off
+        EXPECT_TRUE(((SDL_GetWindowFlags(Window) & SDL_WINDOW_FULLSCREEN) != 0) == full && SoundMuted == full);
+        // clang-format on
     }
     Send(SDL_KEYDOWN, SDLK_F11);
     Send(SDL_KEYDOWN, SDLK_m);
@@ -341,8 +342,9 @@ TEST(Shell, AResizeSetsTheViewportAndTheAspectAndCloseEndsTheRun) {
         EXPECT_TRUE(PictureWanted) << "the main loop presents the new size";
         GLint viewport[4] = {};
         glGetIntegerv(GL_VIEWPORT, viewport);
-        EXPECT_EQ(std::tuple(viewport[2], viewport[3], WindowDrawable),
-                  std::tuple(std::min(width, 16384), std::min(height, 16384), drawable));
+        // clang-format off
+        EXPECT_EQ(std::tuple(viewport[2], viewport[3], WindowDrawable), std::tuple(std::min(width, 16384), std::min(height, 16384), drawable));
+        // clang-format on
         EXPECT_NEAR(ProjectionMatrix[0][0], scale / aspect, 1e-4) << width << "x" << height;
         EXPECT_NEAR(ProjectionMatrix[1][1], scale, 1e-4);
     }
@@ -454,8 +456,9 @@ TEST(Shell, AStartThatFailsOrAnOptionThatEndsAtOnceSaysWhatItShouldAndEndsWithIt
         EXPECT_EQ(WEXITSTATUS(status), want) << environment << options;
         std::ifstream output(outputs + "." + stream);
         const std::string said(std::istreambuf_iterator<char>(output), {});
-        EXPECT_NE(("\n" + said).find("\n" + text), std::string::npos)
-            << environment << options << ": " << said;
+        // clang-format off
+        EXPECT_NE(("\n" + said).find("\n" + text), std::string::npos) << environment << options << ": " << said;
+        // clang-format on
     }
 }
 

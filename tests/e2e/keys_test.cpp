@@ -42,8 +42,9 @@ TEST(Keys, ComeFromTheSettingsFileAndTheKeyScreenAndEscapeOrALostFocusPauses) {
     std::this_thread::sleep_for(2s);
     EXPECT_EQ(game.picture().pixels, paused.pixels) << "the picture stands still";
     game.tap("Escape");
-    EXPECT_TRUE(game.waitFor(
-        [&](auto& p) { return ReadFrames(p) > ReadFrames(paused) && CellsInTheWell(p) > 0; }, 10s));
+    // clang-format off
+    EXPECT_TRUE(game.waitFor([&](auto& p) { return ReadFrames(p) > ReadFrames(paused) && CellsInTheWell(p) > 0; }, 10s));
+    // clang-format on
 
     const Window other =
         XCreateSimpleWindow(game.x, DefaultRootWindow(game.x), 0, 0, 50, 50, 0, 0, 0);
@@ -58,8 +59,9 @@ TEST(Keys, ComeFromTheSettingsFileAndTheKeyScreenAndEscapeOrALostFocusPauses) {
     EXPECT_TRUE(game.waitFor([](auto& p) { return ReadText(p, -2, 5, 4) == "KEYS"; }, 10s));
     EXPECT_EQ(ReadText(game.last, -1, 2, 4, 0.5f), "LEFT");
     game.tap("Right");
-    EXPECT_TRUE(game.waitFor(
-        [](auto& p) { return ReadText(p, -3.5f, -1, 14, 0.5f) == "TAKEN BY RIGHT"; }, 10s));
+    // clang-format off
+    EXPECT_TRUE(game.waitFor([](auto& p) { return ReadText(p, -3.5f, -1, 14, 0.5f) == "TAKEN BY RIGHT"; }, 10s));
+    // clang-format on
     for (const char* key : {"j", "l", "k", "u", "o", "p"}) {
         game.tap(key);
     }
@@ -84,6 +86,7 @@ TEST(Keys, ComeFromTheSettingsFileAndTheKeyScreenAndEscapeOrALostFocusPauses) {
     EXPECT_TRUE(kept("sound = off\nwindow = fullscreen\n"));
 
     EXPECT_TRUE(game.closes(1s));
-    EXPECT_EQ(game.output(".err"), "velmora: " + (folder / "settings.ini").string() +
-                                       ": line 4: expected NAME = VALUE; the line is skipped\n");
+    // clang-format off
+    EXPECT_EQ(game.output(".err"), "velmora: " + (folder / "settings.ini").string() + ": line 4: expected NAME = VALUE; the line is skipped\n");
+    // clang-format on
 }

@@ -39,8 +39,9 @@ static void PlayThrough(const std::string& command, const std::string& folder,
     if (!windowClass.empty()) {
         XClassHint names{};
         ASSERT_TRUE(XGetClassHint(game.x, game.window, &names));
-        EXPECT_EQ(names.res_name + (" " + std::string(names.res_class)),
-                  windowClass + " " + windowClass);
+        // clang-format off
+        EXPECT_EQ(names.res_name + (" " + std::string(names.res_class)), windowClass + " " + windowClass);
+        // clang-format on
         XFree(names.res_name);
         XFree(names.res_class);
         // The icon, 64 pixels square in cells of 16, a Z at the top left. Xlib hands its 32-bit
@@ -56,8 +57,9 @@ static void PlayThrough(const std::string& command, const std::string& folder,
         ASSERT_EQ(count, 2 + 64 * 64u);
         EXPECT_EQ(icon[0] * 1000 + icon[1], 64064u);
         const unsigned long pixel = icon[2 + 8 * 64 + 8] & 0xffffffff;
-        EXPECT_TRUE(pixel >> 24 == 255 &&
-                    Near(Rgb(pixel >> 16 & 255, pixel >> 8 & 255, pixel & 255), {67, 170, 9}));
+        // clang-format off
+        EXPECT_TRUE(pixel >> 24 == 255 && Near(Rgb(pixel >> 16 & 255, pixel >> 8 & 255, pixel & 255), {67, 170, 9}));
+        // clang-format on
         XFree(data);
     }
     EXPECT_EQ(std::pair(game.last.width, game.last.height), std::pair(960, 720));
@@ -88,8 +90,9 @@ static void PlayThrough(const std::string& command, const std::string& folder,
     // clang-format on
     if (toTheEnd) {
         PlayToTheEnd(game);
-        EXPECT_TRUE(game.waitFor([](auto& p) { return ReadText(p, 7, 8, 1, 0.5f) == ">"; }, 10s))
-            << "shown for this run";
+        // clang-format off
+        EXPECT_TRUE(game.waitFor([](auto& p) { return ReadText(p, 7, 8, 1, 0.5f) == ">"; }, 10s)) << "shown for this run";
+        // clang-format on
         game.tap("KP_Enter");
         EXPECT_TRUE(game.waitFor([](auto& p) { return InPhase(p, "READYGO"); }, 10s));
     }
@@ -202,8 +205,9 @@ TEST(Program, KeepsEveryGameInTheRankingPlaysAgainAtEnterAndSetsABrokenRankingAs
     std::ofstream(data / "ranking.txt") << "velmora ranking 1\ngame S1\n";
     XPlay broken(command, testing::TempDir());
     EXPECT_TRUE(broken.waitFor([](auto& p) { return InPhase(p, "READYGO"); }, 30s));
-    EXPECT_EQ(ReadText(broken.last, 7, 9, 4) + ReadText(broken.last, 7, 8, 24, 0.5f),
-              "BEST" + std::string(24, ' '));
+    // clang-format off
+    EXPECT_EQ(ReadText(broken.last, 7, 9, 4) + ReadText(broken.last, 7, 8, 24, 0.5f), "BEST" + std::string(24, ' '));
+    // clang-format on
     EXPECT_TRUE(broken.closes(other ? 5s : 1s));
     const std::string err = broken.output(".err");
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;

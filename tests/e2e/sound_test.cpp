@@ -30,13 +30,15 @@ TEST(Sound, TheLockClicksInItsPlaceAndMSilencesTheGameUntilPressedAgain) {
     game.key("s", true); // 2.7 s before the piece enters
     long pressed[2] = {};
     for (int round = 0; round < 3; ++round) { // a lock, one after M, one after M again
-        ASSERT_TRUE(game.waitFor(
-            [&](auto& p) { return InPhase(p, "ARE") && CellsInTheWell(p) == 4 * round + 4; }, 10s));
+        // clang-format off
+        ASSERT_TRUE(game.waitFor([&](auto& p) { return InPhase(p, "ARE") && CellsInTheWell(p) == 4 * round + 4; }, 10s));
+        // clang-format on
         game.key("s", false);
         // The next piece enters 26 ticks on, and its sound has ended 20 after.
         const long locked = ReadFrames(game.last);
-        ASSERT_TRUE(game.waitFor(
-            [&](auto& p) { return InPhase(p, "ACTIVE") && ReadFrames(p) >= locked + 46; }, 10s));
+        // clang-format off
+        ASSERT_TRUE(game.waitFor([&](auto& p) { return InPhase(p, "ACTIVE") && ReadFrames(p) >= locked + 46; }, 10s));
+        // clang-format on
         if (round < 2) {
             pressed[round] = static_cast<long>(std::filesystem::file_size(file) / 2);
             game.tap("m");
@@ -61,8 +63,8 @@ TEST(Sound, TheLockClicksInItsPlaceAndMSilencesTheGameUntilPressedAgain) {
     EXPECT_GE(starts[2] - starts[1], fall * FramesPerTick * 3 / 4);
     EXPECT_LE(starts[2] - starts[1], fall * FramesPerTick + 2 * Buffer);
     const auto at = [&](long frame) { return samples.begin() + frame; };
-    EXPECT_TRUE(std::all_of(at(pressed[0]), at(pressed[1]), [](int s) { return s == 0; }))
-        << "a lock and an entry after M, not heard";
-    EXPECT_TRUE(std::any_of(at(pressed[1]), samples.end(), [](int s) { return s != 0; }))
-        << "heard again after M again";
+    // clang-format off
+    EXPECT_TRUE(std::all_of(at(pressed[0]), at(pressed[1]), [](int s) { return s == 0; })) << "a lock and an entry after M, not heard";
+    EXPECT_TRUE(std::any_of(at(pressed[1]), samples.end(), [](int s) { return s != 0; })) << "heard again after M again";
+    // clang-format on
 }

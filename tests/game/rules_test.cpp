@@ -266,15 +266,17 @@ TEST(Rules, TheLevelStopsAtEachX99AndAt998AndTheSpeedFollowsItOneRowAFrame) {
                                      192, 224, 256, 512, 768, 1024, 1280, 1024, 768, 5120};
     for (std::uint32_t index = 0; index < 30; ++index) {
         const GameState game = Play(Piece(PieceT, 3, 0, 0, Well(), 0, index), {{0, 1}});
-        EXPECT_EQ(game.pieceRow * 256 + game.gravityAccum, std::min(gravity[index], 18 * 256u))
-            << "speed " << index;
+        // clang-format off
+        EXPECT_EQ(game.pieceRow * 256 + game.gravityAccum, std::min(gravity[index], 18 * 256u)) << "speed " << index;
+        // clang-format on
     }
     for (const auto& [frames, level, index, wantLevel, wantIndex] : steps) {
         GameState game = In(ARE, Well(), frames);
         std::tie(game.level, game.gravityIndex) = std::tie(level, index);
         game.tick(0);
-        EXPECT_EQ(std::pair(game.level, game.gravityIndex), std::pair(wantLevel, wantIndex))
-            << "from " << level << " after " << frames << " ARE frames";
+        // clang-format off
+        EXPECT_EQ(std::pair(game.level, game.gravityIndex), std::pair(wantLevel, wantIndex)) << "from " << level << " after " << frames << " ARE frames";
+        // clang-format on
     }
 }
 

@@ -91,8 +91,6 @@ TEST(Ranking, ABrokenRankingIsRefusedNamingTheLine) {
         "velmora ranking 1\n" + std::regex_replace(std::string(11, '-'), std::regex("-"), game);
     // clang-format off
     const std::string entryWanted = "expected \"game\", a grade, score, level, frames, a date and a replay's file name, or \"last\" and a file name";
-    // clang-format on
-    // clang-format off
     const std::tuple<const char*, std::string, std::string> rows[] = {
         {"empty", "", "line 1: not a Velmora ranking"}, {"a replay", Header + "end\n", "line 1: not a Velmora ranking"},
         {"a later version", "velmora ranking 2\n", "line 1: ranking version 2, which this program cannot read (it reads version 1)"}, {"no such grade", "velmora ranking 1\ngame S0 1 1 1 2026-12-08T04:41:01Z r\n", "line 2: " + entryWanted},

@@ -112,8 +112,9 @@ TEST(Picture, ShowsTheWellThePiecesTheFrameAndTheDisplayWhereTheCameraPutsThem) 
         EXPECT_EQ(ReadCells(picture, -1, 11, 1, 1), "#\n") << "the frame before the piece";
     }
     frame.activeKind = NoPiece; // no record in play has none, but one would draw none
-    EXPECT_EQ(ReadCells(Draw(frame, ACTIVE), -5, 11, 10, 21),
-              ReadCells(Draw(frame, ARE), -5, 11, 10, 21));
+    // clang-format off
+    EXPECT_EQ(ReadCells(Draw(frame, ACTIVE), -5, 11, 10, 21), ReadCells(Draw(frame, ARE), -5, 11, 10, 21));
+    // clang-format on
 }
 
 // Each face of the block is a whole side of the unit cube, drawn as two triangles over its corners
@@ -168,9 +169,9 @@ TEST(Picture, TheBestPanelShowsTheFirstFiveGamesInReadyGoAndAtGameOverOnly) {
         EXPECT_EQ(ReadText(picture, 7, 9, 4), shown ? "BEST" : "    ");
         for (int i = 0; i < 6; ++i) {
             const std::string want = shown ? lines[i] : "";
-            EXPECT_EQ(ReadText(picture, 7, 8.0f - i, 24, 0.5f),
-                      want + std::string(24 - want.size(), ' '))
-                << "game " << i + 1;
+            // clang-format off
+            EXPECT_EQ(ReadText(picture, 7, 8.0f - i, 24, 0.5f), want + std::string(24 - want.size(), ' ')) << "game " << i + 1;
+            // clang-format on
         }
     }
     ShownRanking = {};

@@ -61,6 +61,13 @@ TEST(Files, AreReplacedWholeSetAsideWhenBrokenAndLockedByOneProgram) {
     }
     // clang-format on
     EXPECT_EQ(folder.read("none.txt"), "(No such file or directory)");
+    std::ofstream(folder.path + "large.txt");
+    for (const std::size_t size : {64u << 20, (64u << 20) + 1}) { // the largest read, a byte more
+        fs::resize_file(folder.path + "large.txt", size);
+        const std::string text = folder.read("large.txt");
+        EXPECT_EQ(text.size() == size ? "all" : text,
+                  size == 64u << 20 ? "all" : "(larger than any file of the game's)");
+    }
 
     for (int n = 3; n < 1000; ++n) { // set aside before
         std::ofstream(folder.path + "ranking.txt." + std::to_string(n) + ".bad");

@@ -70,16 +70,17 @@ TEST(Ranking, TenGamesAreKeptAndATieGoesBelowTheGameAlreadyRanked) {
 
 TEST(Ranking, IsWrittenAsTextAndReadBackInOrder) {
     Ranking ranking;
-    ranking.entries = {Entry(18, 126000, 40000, "replay-b.txt"), Entry(0, 0, 9, "replay-a.txt")};
-    ranking.lastReplay = "replay-c.txt";
+    // The largest level, score and frames that a ranking holds.
     // clang-format off
-    const std::string text = "velmora ranking 1\ngame ZN 126000 100 40000 2026-12-08T04:41:01Z replay-b.txt\ngame 9 0 100 9 2026-12-08T04:41:01Z replay-a.txt\nlast replay-c.txt\n";
+    ranking.entries = {Entry(18, 126000, 40000, "replay-b.txt"), Entry(0, 4294967295, 4294967295, "replay-a.txt")};
+    std::tie(ranking.lastReplay, ranking.entries[1].result.level) = std::pair("replay-c.txt", 999);
+    const std::string text = "velmora ranking 1\ngame ZN 126000 100 40000 2026-12-08T04:41:01Z replay-b.txt\ngame 9 4294967295 999 4294967295 2026-12-08T04:41:01Z replay-a.txt\nlast replay-c.txt\n";
     // clang-format on
     EXPECT_EQ(WriteRanking(ranking), text);
     Ranking read;
     // Out of order, as a person may have edited it, and with Windows line ends.
     // clang-format off
-    EXPECT_EQ(ReadRanking("velmora ranking 1\r\ngame 9 0 100 9 2026-12-08T04:41:01Z replay-a.txt\r\ngame ZN 126000 100 40000 2026-12-08T04:41:01Z replay-b.txt\nlast replay-c.txt", read), "");
+    EXPECT_EQ(ReadRanking("velmora ranking 1\r\ngame 9 4294967295 999 4294967295 2026-12-08T04:41:01Z replay-a.txt\r\ngame ZN 126000 100 40000 2026-12-08T04:41:01Z replay-b.txt\nlast replay-c.txt", read), "");
     // clang-format on
     EXPECT_EQ(WriteRanking(read), text);
 }
@@ -97,7 +98,7 @@ TEST(Ranking, ABrokenRankingIsRefusedNamingTheLine) {
         {"level 1000", "velmora ranking 1\ngame S1 1 1000 1 2026-12-08T04:41:01Z r\n", "line 2: " + entryWanted}, {"a score past 32 bits", "velmora ranking 1\ngame S1 4294967296 1 1 2026-12-08T04:41:01Z r\n", "line 2: " + entryWanted},
         {"a negative score", "velmora ranking 1\ngame S1 -1 1 1 2026-12-08T04:41:01Z r\n", "line 2: " + entryWanted}, {"a replay outside the folder", "velmora ranking 1\ngame S1 1 1 1 2026-12-08T04:41:01Z ../r\n", "line 2: " + entryWanted},
         {"cut short", "velmora ranking 1\n" + game.substr(0, 30), "line 2: " + entryWanted}, {"eleven games", eleven, "line 12: more than ten games"},
-        {"a game after the last", "velmora ranking 1\nlast r\n" + game, "line 3: text after the \"last\" line"},
+        {"a game after the last", "velmora ranking 1\nlast r\n" + game, "line 3: text after the \"last\" line"}, {"not a game", "velmora ranking 1\ngone" + game.substr(4), "line 2: " + entryWanted},
     };
     // clang-format on
     for (const auto& [name, text, want] : rows) {

@@ -96,7 +96,7 @@ TEST(Ranking, ABrokenRankingIsRefusedNamingTheLine) {
         {"empty", "", "line 1: not a Velmora ranking"}, {"a replay", Header + "end\n", "line 1: not a Velmora ranking"},
         {"a later version", "velmora ranking 2\n", "line 1: ranking version 2, which this program cannot read (it reads version 1)"}, {"no such grade", "velmora ranking 1\ngame S0 1 1 1 2026-12-08T04:41:01Z r\n", "line 2: " + entryWanted},
         {"level 1000", "velmora ranking 1\ngame S1 1 1000 1 2026-12-08T04:41:01Z r\n", "line 2: " + entryWanted}, {"a score past 32 bits", "velmora ranking 1\ngame S1 4294967296 1 1 2026-12-08T04:41:01Z r\n", "line 2: " + entryWanted},
-        {"a negative score", "velmora ranking 1\ngame S1 -1 1 1 2026-12-08T04:41:01Z r\n", "line 2: " + entryWanted}, {"a replay outside the folder", "velmora ranking 1\ngame S1 1 1 1 2026-12-08T04:41:01Z ../r\n", "line 2: " + entryWanted},
+        {"a negative score", "velmora ranking 1\ngame S1 -1 1 1 2026-12-08T04:41:01Z r\n", "line 2: " + entryWanted}, {"a day without its time", "velmora ranking 1\ngame S1 1 1 1 2026-12-08 r\n", "line 2: " + entryWanted}, {"a replay outside the folder", "velmora ranking 1\ngame S1 1 1 1 2026-12-08T04:41:01Z ../r\n", "line 2: " + entryWanted},
         {"cut short", "velmora ranking 1\n" + game.substr(0, 30), "line 2: " + entryWanted}, {"eleven games", eleven, "line 12: more than ten games"},
         {"a game after the last", "velmora ranking 1\nlast r\n" + game, "line 3: text after the \"last\" line"}, {"not a game", "velmora ranking 1\ngone" + game.substr(4), "line 2: " + entryWanted},
     };

@@ -66,6 +66,15 @@ TEST(Ranking, TenGamesAreKeptAndATieGoesBelowTheGameAlreadyRanked) {
     EXPECT_EQ(EnterRanking(few, Entry(0, 0, 0, "a")) + EnterRanking(later, few.entries[0]), 0);
     EXPECT_EQ(EnterRanking(later, Entry(0, 0, 0, "b")), 1) << "below the tie";
     EXPECT_TRUE(ReplaysDropped(few, later).empty()) << "the last game before is ranked";
+    EXPECT_TRUE(ReplaysDropped(ten, ten).empty() && ReplaysDropped({}, ten).empty()) << "unchanged";
+    // Nine games and one more: ten are kept. Ten, the game before the tenth: it goes, once.
+    Ranking nine = ten, last = ten, after = ten;
+    nine.entries.pop_back();
+    std::tie(last.lastReplay, after.lastReplay) = std::pair("r9", "new");
+    // clang-format off
+    const int places[] = {EnterRanking(nine, Entry(3, 99, 1, "new")), EnterRanking(after, Entry(4, 0, 9000, "new"))};
+    EXPECT_EQ(std::tuple(places[0], places[1], nine.entries.size(), ReplaysDropped(last, after)), std::tuple(9, 0, 10ul, std::vector<std::string>{"r9"}));
+    // clang-format on
 }
 
 TEST(Ranking, IsWrittenAsTextAndReadBackInOrder) {
@@ -96,7 +105,7 @@ TEST(Ranking, ABrokenRankingIsRefusedNamingTheLine) {
         {"empty", "", "line 1: not a Velmora ranking"}, {"a replay", Header + "end\n", "line 1: not a Velmora ranking"},
         {"a later version", "velmora ranking 2\n", "line 1: ranking version 2, which this program cannot read (it reads version 1)"}, {"no such grade", "velmora ranking 1\ngame S0 1 1 1 2026-12-08T04:41:01Z r\n", "line 2: " + entryWanted},
         {"level 1000", "velmora ranking 1\ngame S1 1 1000 1 2026-12-08T04:41:01Z r\n", "line 2: " + entryWanted}, {"a score past 32 bits", "velmora ranking 1\ngame S1 4294967296 1 1 2026-12-08T04:41:01Z r\n", "line 2: " + entryWanted},
-        {"a negative score", "velmora ranking 1\ngame S1 -1 1 1 2026-12-08T04:41:01Z r\n", "line 2: " + entryWanted}, {"a day without its time", "velmora ranking 1\ngame S1 1 1 1 2026-12-08 r\n", "line 2: " + entryWanted}, {"a replay outside the folder", "velmora ranking 1\ngame S1 1 1 1 2026-12-08T04:41:01Z ../r\n", "line 2: " + entryWanted},
+        {"a negative score", "velmora ranking 1\ngame S1 -1 1 1 2026-12-08T04:41:01Z r\n", "line 2: " + entryWanted}, {"last without a file", "velmora ranking 1\nlast\n", "line 2: " + entryWanted}, {"a day without its time", "velmora ranking 1\ngame S1 1 1 1 2026-12-08 r\n", "line 2: " + entryWanted}, {"a replay outside the folder", "velmora ranking 1\ngame S1 1 1 1 2026-12-08T04:41:01Z ../r\n", "line 2: " + entryWanted},
         {"cut short", "velmora ranking 1\n" + game.substr(0, 30), "line 2: " + entryWanted}, {"eleven games", eleven, "line 12: more than ten games"},
         {"a game after the last", "velmora ranking 1\nlast r\n" + game, "line 3: text after the \"last\" line"}, {"not a game", "velmora ranking 1\ngone" + game.substr(4), "line 2: " + entryWanted},
     };

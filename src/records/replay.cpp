@@ -61,11 +61,9 @@ std::string ReadReplay(const std::string& text, Replay& into) {
         return wrong;
     }
     std::string_view word;
-    std::uint32_t seed = 0;
-    if (!KeyAndWord(line(1), "seed", word) || !ReadNumber(word, Unlimited, seed)) {
+    if (!KeyAndWord(line(1), "seed", word) || !ReadNumber(word, Unlimited, replay.seed)) {
         return OnLine(1, "expected \"seed\" and a number");
     }
-    replay.seed = seed;
     if (!KeyAndWord(line(2), "dealer", word) || !IsPlainFileName(word)) {
         return OnLine(2, "expected \"dealer\" and the name of a C library");
     }

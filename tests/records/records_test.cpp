@@ -126,6 +126,7 @@ TEST(Replay, IsWrittenAsTextWithTheControlsAsRuns) {
     const std::string text = Header + "00 3\n04 2\n14 1\n00 1\nend\n";
     EXPECT_EQ(WriteReplay(replay), text);
     Replay read;
+    EXPECT_TRUE(read.result == ResultOf(GameState())) << "none yet: that of a game not begun";
     ASSERT_EQ(ReadReplay(text, read), "");
     EXPECT_EQ(WriteReplay(read), text);
 }

@@ -154,7 +154,8 @@ TEST(Replay, AMalformedReplayIsRefusedNamingTheLine) {
         {"ten hours", Header + "00 2000000\n00 250000\nend\n", ""}, {"a tick past ten hours", Header + "00 2000000\n00 250001\nend\n", "line 8: the replay runs past 2250000 ticks (ten hours)"},
         {"past ten hours by far", Header + "00 4294967295\nend\n", "line 7: the replay runs past 2250000 ticks (ten hours)"}, {"cut short", Header + "04 3\n", "line 8: the replay ends before its \"end\" line"},
         {"text after the end", Header + "end\n04 1\n", "line 8: text after the \"end\" line"}, {"a seed by another name", replacing("seed ", "sown "), "line 2: expected \"seed\" and a number"}, {"cut after the seed", "velmora replay 1\nseed 1\n", "line 3: expected \"dealer\" and the name of a C library"},
-        {"a dealer outside the folder", replacing("glibc", "../glibc"), "line 3: expected \"dealer\" and the name of a C library"},
+        {"a dealer outside the folder", replacing("glibc", "../glibc"), "line 3: expected \"dealer\" and the name of a C library"}, {"a name of 64 letters", replacing("glibc", std::string(64, 'g')), ""},
+        {"a name of 65", replacing("glibc", std::string(65, 'g')), "line 3: expected \"dealer\" and the name of a C library"}, {"an empty line", Header + "\nend\n", "line 7: " + runWanted}, {"a return without its line feed", Header + "end\r", "line 7: " + runWanted},
         {"result mistaken", replacing("result ", "x "), resultWanted}, {"grade mistaken", replacing("grade ", "x "), resultWanted}, {"score mistaken", replacing("score ", "x "), resultWanted},
         {"level mistaken", replacing("level ", "x "), resultWanted}, {"frames mistaken", replacing("frames ", "x "), resultWanted}, {"a result cut short", replacing(" frames 21876", ""), resultWanted}, {"a result with a word more", replacing("21876", "21876 x"), resultWanted},
     };

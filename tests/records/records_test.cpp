@@ -148,7 +148,7 @@ TEST(Replay, AMalformedReplayIsRefusedNamingTheLine) {
         {"a date of another form", replacing("2026-12-08T04:41:01Z", "2026-12-08"), "line 4: expected \"date\" and a date such as 2026-12-08T04:41:01Z"}, {"a date with slashes", replacing("2026-12-08T", "2026/12/08T"), "line 4: expected \"date\" and a date such as 2026-12-08T04:41:01Z"},
         {"no such grade", replacing("grade S1", "grade S10"), resultWanted}, {"level 1000", replacing("level 312", "level 1000"), resultWanted},
         {"level 999", replacing("level 312", "level 999"), ""}, {"no controls line", replacing("controls\n", ""), "line 6: expected \"controls\""},
-        {"no count", Header + "04\nend\n", "line 7: " + runWanted}, {"a count that is no number", Header + "04 1x\nend\n", "line 7: " + runWanted},
+        {"no count", Header + "04\nend\n", "line 7: " + runWanted}, {"a count that is no number", Header + "04 1x\nend\n", "line 7: " + runWanted}, {"a count with a slash", Header + "04 2/\nend\n", "line 7: " + runWanted}, {"no controls", Header + " 1\nend\n", "line 7: " + runWanted}, {"nine hexadecimal digits", Header + "000000004 1\nend\n", "line 7: " + runWanted},
         {"controls that are no hexadecimal", Header + "00 5\n0g 1\nend\n", "line 8: " + runWanted}, {"the highest known control", Header + "ff 1\nend\n", ""},
         {"a control beyond the eight", Header + "100 1\nend\n", "line 7: controls beyond the eight known bits"}, {"a run of no ticks", Header + "04 0\nend\n", "line 7: a run of no ticks"},
         {"ten hours", Header + "00 2000000\n00 250000\nend\n", ""}, {"a tick past ten hours", Header + "00 2000000\n00 250001\nend\n", "line 8: the replay runs past 2250000 ticks (ten hours)"},

@@ -214,17 +214,17 @@ TEST(Replay, VerifyingPlaysTheGameAndHoldsItsResultAgainstTheFile) {
         return change(r), WriteReplay(r);
     };
     // clang-format off
-    const std::tuple<const char*, std::string, VerifyStatus, std::string> rows[] = {
-        {"as played", WriteReplay(replay), ResultMatches, "g: matches: " + stated},
-        {"a point more stated", changed([](Replay& r) { ++r.result.score; }), ResultDiffers, "g: does not match: the game ends at "},
-        {"a tick short", changed([](Replay& r) { --r.runs.back().ticks; }), ResultDiffers, "g: does not match: the game has not ended"},
-        {"dealt elsewhere", changed([](Replay& r) { r.dealer = "other"; }), NotPlayable, std::string("g: dealt by other's rand, and this program deals with ") + DealingLibrary},
-        {"no replay", "", NotPlayable, "g: not a replay: line 1: not a Velmora replay"},
+    const std::tuple<const char*, std::string, int, std::string> rows[] = {
+        {"as played", WriteReplay(replay), 0, "g: matches: " + stated},
+        {"a point more stated", changed([](Replay& r) { ++r.result.score; }), 1, "g: does not match: the game ends at "},
+        {"a tick short", changed([](Replay& r) { --r.runs.back().ticks; }), 1, "g: does not match: the game has not ended"},
+        {"dealt elsewhere", changed([](Replay& r) { r.dealer = "other"; }), 2, std::string("g: dealt by other's rand, and this program deals with ") + DealingLibrary},
+        {"no replay", "", 2, "g: not a replay: line 1: not a Velmora replay"},
     };
     // clang-format on
     for (const auto& [name, text, status, line] : rows) {
         const Verdict verdict = VerifyReplayText("g", text);
-        EXPECT_EQ(verdict.status, status) << name;
+        EXPECT_EQ(int(verdict.status), status) << name; // the program's exit status
         EXPECT_EQ(verdict.line.substr(0, line.size()), line) << name;
         EXPECT_EQ(verdict.line.find('\n'), std::string::npos) << name << ": one line";
     }

@@ -1,5 +1,5 @@
-// The desktop main loop's steps (desktop_shell.cpp): its clock; its rests and waits, which an
-// event ends at once; and the picture presented.
+// The desktop main loop's steps (desktop_shell.cpp): its memory; its clock; its rests and waits,
+// which an event ends at once; the GL's finish; and the picture presented.
 #pragma once
 
 #include <GL/glew.h>

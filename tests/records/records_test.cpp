@@ -68,8 +68,7 @@ TEST(Ranking, TenGamesAreKeptAndATieGoesBelowTheGameAlreadyRanked) {
     EXPECT_TRUE(ReplaysDropped(few, later).empty()) << "the last game before is ranked";
     EXPECT_TRUE(ReplaysDropped(ten, ten).empty() && ReplaysDropped({}, ten).empty()) << "unchanged";
     // Nine games and one more: ten are kept. Ten, the game before the tenth: it goes, once.
-    Ranking nine = ten, last = ten, after = ten;
-    nine.entries.pop_back();
+    Ranking nine{{ten.entries.begin(), ten.entries.end() - 1}, "old"}, last = ten, after = ten;
     std::tie(last.lastReplay, after.lastReplay) = std::pair("r9", "new");
     // clang-format off
     const int places[] = {EnterRanking(nine, Entry(3, 99, 1, "new")), EnterRanking(after, Entry(4, 0, 9000, "new"))};

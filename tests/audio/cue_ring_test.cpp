@@ -24,4 +24,7 @@ TEST(CueRing, HandsEachCueOverOnceInOrderBetweenTwoThreads) {
     }
     writer.join();
     EXPECT_EQ(wrong, 0u) << "cues lost, doubled or out of order";
+    // clang-format off
+    EXPECT_FALSE([] { CueRing fresh; Cue cue; return TakeCue(fresh, cue); }()) << "none in a new ring";
+    // clang-format on
 }

@@ -68,9 +68,8 @@ TEST(Ranking, TenGamesAreKeptAndATieGoesBelowTheGameAlreadyRanked) {
     EXPECT_TRUE(ReplaysDropped(few, later).empty()) << "the last game before is ranked";
     EXPECT_TRUE(ReplaysDropped(ten, ten).empty() && ReplaysDropped({}, ten).empty()) << "unchanged";
     // Nine games and one more: ten are kept. Ten, the game before the tenth: it goes, once.
-    Ranking nine{{ten.entries.begin(), ten.entries.end() - 1}, "old"}, last = ten, after = ten;
-    std::tie(last.lastReplay, after.lastReplay) = std::pair("r9", "new");
     // clang-format off
+    Ranking nine{{ten.entries.begin(), ten.entries.end() - 1}, "old"}, last{ten.entries, "r9"}, after{ten.entries, "new"};
     const int places[] = {EnterRanking(nine, Entry(3, 99, 1, "new")), EnterRanking(after, Entry(4, 0, 9000, "new"))};
     EXPECT_EQ(std::tuple(places[0], places[1], nine.entries.size(), ReplaysDropped(last, after)), std::tuple(9, 0, 10ul, std::vector<std::string>{"r9"}));
     // clang-format on

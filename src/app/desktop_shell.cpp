@@ -78,8 +78,10 @@ void AskForGLContext() {
 
 bool StartGL() {
     // GLEW 2 reads a core profile's extensions through glGetStringi, with no error left behind.
+    // Through EGL (Wayland's way) it finds no GLX display, after it has loaded every entry point:
+    // only GLX's own extensions, which the game never uses, are then unknown.
     const GLenum result = glewInit();
-    if (result != GLEW_OK) {
+    if (result != GLEW_OK && result != GLEW_ERROR_NO_GLX_DISPLAY) {
         std::fprintf(stderr, "Error: %s\n", glewGetErrorString(result));
         return false;
     }

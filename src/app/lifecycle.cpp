@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "camera.h"
 #include "controllers.h"
@@ -21,6 +22,12 @@ void FatalError(const char* message) {
 bool OpenWindow() {
     NameTheWindowClass();
     if (SDL_Init(SDL_INIT_VIDEO) < 0) {
+        FatalError("Unable to initialize SDL");
+    }
+    // Without a display the library falls back to drawing off screen, where the game would run
+    // on unseen.
+    if (std::strcmp(SDL_GetCurrentVideoDriver(), "offscreen") == 0) {
+        SDL_SetError("no display to show the game on");
         FatalError("Unable to initialize SDL");
     }
     StartControllers();

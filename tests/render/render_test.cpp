@@ -183,6 +183,9 @@ TEST(Picture, TheBestPanelShowsTheFirstFiveGamesInReadyGoAndAtGameOverOnly) {
 // is left, and the timer's thread must be gone before the game records are destroyed after main.
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
+    // Through EGL, as on Wayland: there the GL reports the swap interval and the depth buffer's
+    // size as asked, where Xvfb's GLX has no swap interval and gives the largest depth buffer.
+    SDL_SetHint(SDL_HINT_VIDEO_X11_FORCE_EGL, "1");
     if (!OpenWindow()) {
         return 1;
     }

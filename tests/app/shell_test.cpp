@@ -106,15 +106,15 @@ TEST(Shell, EachKeyHoldsItsControlUntilItIsReleased) {
 static SDL_Joystick* Plug(SDL_JoystickType type, Uint16 axes, Uint16 buttons, Uint16 hats,
                           const char* layout = nullptr) {
     SDL_VirtualJoystickDesc device{};
-    std::tie(device.version, device.type, device.naxes, device.nbuttons, device.nhats) =
-        std::tuple(SDL_VIRTUAL_JOYSTICK_DESC_VERSION, type, axes, buttons, hats);
+    // clang-format off
+    std::tie(device.version, device.type, device.naxes, device.nbuttons, device.nhats) = std::tuple(SDL_VIRTUAL_JOYSTICK_DESC_VERSION, type, axes, buttons, hats);
     const int index = SDL_JoystickAttachVirtualEx(&device);
     char guid[33];
     SDL_JoystickGetGUIDString(SDL_JoystickGetDeviceGUID(index), guid, sizeof guid);
     if (layout) { // for the device whatever its name: without the name's check sum
-        SDL_GameControllerAddMapping(
-            (std::string(guid).replace(4, 4, "0000") + ",pad," + layout).c_str());
+        SDL_GameControllerAddMapping((std::string(guid).replace(4, 4, "0000") + ",pad," + layout).c_str());
     }
+    // clang-format on
     SDL_Joystick* handle = SDL_JoystickOpen(index);
     PumpEvents();
     return handle;
@@ -162,8 +162,9 @@ TEST(Shell, ControllersHoldWhatTheirKeysHoldBesideTheKeyboard) {
             Send(input == Key ? value : SDL_WINDOWEVENT, which, SDL_WINDOWEVENT_FOCUS_LOST);
         } else if (input == Gone) { // what the media library holds is not let go first
             SDL_Event removed{};
-            std::tie(removed.type, removed.jdevice.which) =
-                std::tuple(SDL_JOYDEVICEREMOVED, SDL_JoystickInstanceID(arcade));
+            // clang-format off
+            std::tie(removed.type, removed.jdevice.which) = std::tuple(SDL_JOYDEVICEREMOVED, SDL_JoystickInstanceID(arcade));
+            // clang-format on
             SDL_PushEvent(&removed);
         } else if (input == Unplug) { // the device plugged in first of those left
             SDL_JoystickDetachVirtual(0);
@@ -433,6 +434,20 @@ TEST(Shell, TheFirstOptionThatEndsTheCommandLineDecidesAndAnOptionWithoutItsFile
         EXPECT_EQ(std::tie(command.action, command.replay, command.verify), std::make_tuple(action, std::string(replay), std::string(verify))) << arguments.size();
         // clang-format on
     }
+}
+
+// A logic timer that cannot start says why: here the media library has no memory to give it.
+TEST(Shell, ALogicTimerThatCannotStartSaysWhy) {
+    // clang-format off
+    SDL_malloc_func take = nullptr; SDL_calloc_func clear = nullptr; SDL_realloc_func resize = nullptr; SDL_free_func give = nullptr;
+    // clang-format on
+    SDL_GetMemoryFunctions(&take, &clear, &resize, &give);
+    SDL_SetMemoryFunctions([](std::size_t) -> void* { return nullptr; }, clear, resize, give);
+    testing::internal::CaptureStderr();
+    StartLogicTimer();
+    SDL_SetMemoryFunctions(take, clear, resize, give);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "Unable to start the logic timer: Out of memory\n");
 }
 
 TEST(Shell, AStartThatFailsOrAnOptionThatEndsAtOnceSaysWhatItShouldAndEndsWithItsStatus) {

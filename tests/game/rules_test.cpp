@@ -129,10 +129,9 @@ TEST(Rules, EachPhaseLastsItsNumberOfFrames) {
     Board hiddenRowShort = Well();
     std::fill_n(hiddenRowShort.begin(), 6, PieceJ);
     GameState lockingInTheHiddenRow = Piece(PieceI, 6, -1, 0, hiddenRowShort);
-    std::tie(lockingInTheHiddenRow.phase, lockingInTheHiddenRow.flashTimer) =
-        std::tuple(LOCKFLASH, 3);
+    // clang-format off
+    std::tie(lockingInTheHiddenRow.phase, lockingInTheHiddenRow.flashTimer) = std::tuple(LOCKFLASH, 3);
     const std::tuple<const char*, GameState, InputBits, Phases> courses[] = {
-        // clang-format off
         {"the first piece enters in the 170th frame", GameState::newGame(5), 0, {{READYGO, 169}, {ACTIVE, 2}}}, {"a resting piece locks in its 30th frame", Piece(PieceO, 3, 18), 0, {{ACTIVE, 29}, {LOCKFLASH, 4}, {ARE, 26}, {ACTIVE, 1}}},
         {"... at one row a frame too", Piece(PieceO, 3, 18, 0, Well(), 0, 22), 0, {{ACTIVE, 29}, {LOCKFLASH, 1}}}, {"a fall restarts the lock delay", Piece(PieceT, 3, 17, 0, Well(), 20), 0, {{ACTIVE, 92}, {LOCKFLASH, 1}}},
         {"full rows clear for 41 frames", Piece(PieceO, 7, 18, 0, twoRowsShort), Down, {{LOCKFLASH, 4}, {LINECLEAR, 41}, {ARE, 26}, {ACTIVE, 1}}}, {"the hidden row clears too", lockingInTheHiddenRow, 0, {{LINECLEAR, 41}, {ARE, 1}}},
@@ -221,21 +220,18 @@ TEST(Rules, ALineClearScoresRaisesTheGradeAndMeetsTopGradeConditions) {
         {"one frame late", one, 1, 998, 0, 126000-250, 17, 48600, 3, 126000, 999, 17, 3}};
     // clang-format on
     // Each grade's score, a point on either side: a clear of one point passes it, or reaches it.
-    const std::uint32_t passes[] = {400,   800,   1400,  2000,  3500,  5500,  8000,   12000, 16000,
-                                    22000, 30000, 40000, 52000, 66000, 82000, 100000, 120000};
+    // clang-format off
+    const std::uint32_t passes[] = {400, 800, 1400, 2000, 3500, 5500, 8000, 12000, 16000, 22000, 30000, 40000, 52000, 66000, 82000, 100000, 120000};
     for (std::uint32_t grade = 0; grade < 17; ++grade) {
         const std::uint32_t score = passes[grade];
-        clears.push_back(
-            {"reaching a grade's score", one, 1, 2, 0, score - 1, grade, 0, 0, score, 3, grade, 0});
-        clears.push_back(
-            {"passing it", one, 1, 2, 0, score, grade, 0, 0, score + 1, 3, grade + 1, 0});
+        clears.push_back({"reaching a grade's score", one, 1, 2, 0, score - 1, grade, 0, 0, score, 3, grade, 0});
+        clears.push_back({"passing it", one, 1, 2, 0, score, grade, 0, 0, score + 1, 3, grade + 1, 0});
     }
     for (const auto& c : clears) {
         GameState game = In(LINECLEAR, c.board); // the rows are read only once the clear is over
-        std::tie(game.level, game.softDropFrames, game.score, game.grade, game.frameCount) =
-            std::tie(c.level, c.softDrops, c.score, c.grade, c.frameCount);
-        std::tie(game.topGrade300, game.topGrade500, game.topGrade999, game.clearedCount) =
-            std::tuple(c.conditions & 1, c.conditions & 2, c.conditions & 4, c.rows);
+        std::tie(game.level, game.softDropFrames, game.score, game.grade, game.frameCount) = std::tie(c.level, c.softDrops, c.score, c.grade, c.frameCount);
+        std::tie(game.topGrade300, game.topGrade500, game.topGrade999, game.clearedCount) = std::tuple(c.conditions & 1, c.conditions & 2, c.conditions & 4, c.rows);
+        // clang-format on
         game.tick(0);
         const unsigned met = game.topGrade300 | game.topGrade500 << 1 | game.topGrade999 << 2;
         // clang-format off

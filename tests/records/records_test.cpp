@@ -95,9 +95,8 @@ TEST(Ranking, IsWrittenAsTextAndReadBackInOrder) {
 TEST(Ranking, ABrokenRankingIsRefusedNamingTheLine) {
     const std::string game = "game S1 30500 312 21876 2026-12-08T04:41:01Z replay-1.txt\n";
     // Eleven games, one for each of eleven dashes.
-    const std::string eleven =
-        "velmora ranking 1\n" + std::regex_replace(std::string(11, '-'), std::regex("-"), game);
     // clang-format off
+    const std::string eleven = "velmora ranking 1\n" + std::regex_replace(std::string(11, '-'), std::regex("-"), game);
     const std::string entryWanted = "expected \"game\", a grade, score, level, frames, a date and a replay's file name, or \"last\" and a file name";
     const std::tuple<const char*, std::string, std::string> rows[] = {
         {"empty", "", "line 1: not a Velmora ranking"}, {"a replay", Header + "end\n", "line 1: not a Velmora ranking"}, {"a heading with a word more", "velmora ranking 1 x\n", "line 1: not a Velmora ranking"}, {"another program's", "velvet ranking 1\n", "line 1: not a Velmora ranking"}, {"the last version there can be", "velmora ranking 4294967295\n", "line 1: ranking version 4294967295, which this program cannot read (it reads version 1)"},

@@ -40,32 +40,34 @@ TEST(Synthesis, EachSoundHasItsLengthAModerateLevelAndSilentEnds) {
 
 TEST(Mixer, EverySoundAtOnceIsTheirSumHeldAtFullScaleNeverWrapped) {
     const SoundBank bank = RenderSoundBank();
-    Mixer mixer;
-    for (const Sound& sound : bank) {
-        StartVoice(mixer, sound);
-    }
     // Buffer after buffer, as the device asks, to a buffer past the longest sound, the top grade's
     // 1350 ms; buffers of 441 frames, which no sound's length is a multiple of, so that sounds end
-    // inside one. The sum passes full scale both ways somewhere.
-    int above = 0, below = 0;
-    for (std::size_t at = 0; at <= 1350 * 48; at += 441) {
-        std::int16_t out[441];
-        MixVoices(mixer, out, 441);
-        for (std::size_t n = 0; n < 441; ++n) {
-            long sum = 0;
-            for (const Sound& sound : bank) {
-                sum += at + n < sound.size() ? sound[at + n] : 0;
+    // inside one, and of 480 (10 ms), at whose ends all of them end. The sum passes full scale
+    // both ways somewhere.
+    for (const std::size_t frames : {441, 480}) {
+        Mixer mixer;
+        std::for_each(bank.begin(), bank.end(),
+                      [&](const Sound& sound) { StartVoice(mixer, sound); });
+        int above = 0, below = 0;
+        for (std::size_t at = 0; at <= 1350 * 48; at += frames) {
+            std::int16_t out[480];
+            MixVoices(mixer, out, frames);
+            for (std::size_t n = 0; n < frames; ++n) {
+                long sum = 0;
+                for (const Sound& sound : bank) {
+                    sum += at + n < sound.size() ? sound[at + n] : 0;
+                }
+                above += sum > 32767 ? 1 : 0;
+                below += sum < -32768 ? 1 : 0;
+                ASSERT_EQ(out[n], std::clamp(sum, -32768L, 32767L)) << "sample " << at + n;
             }
-            above += sum > 32767 ? 1 : 0;
-            below += sum < -32768 ? 1 : 0;
-            ASSERT_EQ(out[n], std::clamp(sum, -32768L, 32767L)) << "sample " << at + n;
+            const auto playing = [&](const Sound& sound) { return sound.size() > at + frames; };
+            EXPECT_EQ(mixer.active, std::count_if(bank.begin(), bank.end(), playing)) << at;
         }
-        const auto playing = [&](const Sound& sound) { return sound.size() > at + 441; };
-        EXPECT_EQ(mixer.active, std::count_if(bank.begin(), bank.end(), playing)) << "ended go";
+        // Then thirty-two voices play at once, and one more is not heard.
+        for (std::size_t n = 0; n <= 32; ++n) {
+            StartVoice(mixer, bank[0]);
+        }
+        EXPECT_TRUE(above > 0 && below > 0 && mixer.active == 32) << frames;
     }
-    EXPECT_TRUE(above > 0 && below > 0);
-    for (std::size_t n = 0; n <= MostVoices; ++n) {
-        StartVoice(mixer, bank[0]);
-    }
-    EXPECT_EQ(mixer.active, MostVoices) << "one more than there are voices";
 }

@@ -93,10 +93,9 @@ TEST(KeySettings, EachPressIsTakenOrRefusedAndEscapeOrTheLastControlCloses) {
         EXPECT_EQ(screen.refusal, refusal) << name;
         EXPECT_EQ(Missing({screen.bindings, false, false}, want), "") << name;
     }
-    const KeySettingsScreen screen = StepKeySettings(
-        StepKeySettings(OpenKeySettings(ReadSettings("[keys]\nright = right").settings.bindings),
-                        key('a')),
-        key('a'));
+    // clang-format off
+    const KeySettingsScreen screen = StepKeySettings(StepKeySettings(OpenKeySettings(ReadSettings("[keys]\nright = right").settings.bindings), key('a')), key('a'));
+    // clang-format on
     // clang-format off
     const std::vector<std::string> words = {"KEYS", "PRESS FOR", "RIGHT", "NOW: RIGHT", "TAKEN BY LEFT", "ESC: DONE", "BACKSPACE: DEFAULTS"};
     // clang-format on

@@ -46,8 +46,9 @@ TEST(Mixer, EverySoundAtOnceIsTheirSumHeldAtFullScaleNeverWrapped) {
     // both ways somewhere.
     for (const std::size_t frames : {441, 480}) {
         Mixer mixer;
-        std::for_each(bank.begin(), bank.end(),
-                      [&](const Sound& sound) { StartVoice(mixer, sound); });
+        // clang-format off
+        std::for_each(bank.begin(), bank.end(), [&](const Sound& sound) { StartVoice(mixer, sound); });
+        // clang-format on
         int above = 0, below = 0;
         for (std::size_t at = 0; at <= 1350 * 48; at += frames) {
             std::int16_t out[480];

@@ -202,9 +202,9 @@ TEST(Replay, VerifyingPlaysTheGameAndHoldsItsResultAgainstTheFile) {
         game.tick(Down);
     }
     replay.result = ResultOf(game);
-    const std::string stated = "grade 9, " + std::to_string(game.score) + " points, level " +
-                               std::to_string(game.level) + ", " + std::to_string(game.frameCount) +
-                               " frames";
+    // clang-format off
+    const std::string stated = "grade 9, " + std::to_string(game.score) + " points, level " + std::to_string(game.level) + ", " + std::to_string(game.frameCount) + " frames";
+    // clang-format on
     ASSERT_EQ(game.grade, 0u) << "a game of soft drops alone scores too little for a grade";
     const auto changed = [&](auto change) {
         Replay r = replay;

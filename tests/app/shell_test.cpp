@@ -470,14 +470,11 @@ TEST(Shell, AStartThatFailsOrAnOptionThatEndsAtOnceSaysWhatItShouldAndEndsWithIt
     };
     // clang-format on
     for (const auto& [environment, options, want, stream, text] : starts) {
-        const int status =
-            std::system(("env " + std::string(environment) + " " VELMORA_PROGRAM " " + options +
-                         " >" + outputs + ".out 2>" + outputs + ".err")
-                            .c_str());
+        // clang-format off
+        const int status = std::system(("env " + std::string(environment) + " " VELMORA_PROGRAM " " + options + " >" + outputs + ".out 2>" + outputs + ".err").c_str());
         EXPECT_EQ(WEXITSTATUS(status), want) << environment << options;
         std::ifstream output(outputs + "." + stream);
         const std::string said(std::istreambuf_iterator<char>(output), {});
-        // clang-format off
         EXPECT_NE(("\n" + said).find("\n" + text), std::string::npos) << environment << options << ": " << said;
         // clang-format on
     }

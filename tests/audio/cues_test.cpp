@@ -9,8 +9,9 @@
 static GameState In(Phase phase, std::uint32_t ready = 0, PieceKind next = 0,
                     std::uint32_t rows = 0, std::uint32_t grade = 0) {
     GameState game;
-    std::tie(game.phase, game.readyTimer, game.nextKind, game.clearedCount, game.grade) =
-        std::tuple(phase, ready, next, rows, grade);
+    // clang-format off
+    std::tie(game.phase, game.readyTimer, game.nextKind, game.clearedCount, game.grade) = std::tuple(phase, ready, next, rows, grade);
+    // clang-format on
     return game;
 }
 

@@ -1,5 +1,6 @@
 // The sounds as rendered at start-up, and their mixing: each sound's length, level, pitch and
-// silent ends, from its description; every sound at once summed, held at full scale.
+// silent ends, from its description, each of whose tones is heard; every sound at once summed,
+// held at full scale.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -26,15 +27,24 @@ TEST(Synthesis, EachSoundHasItsLengthAModerateLevelAndSilentEnds) {
         const int peak = Peak(sound.begin(), sound.end());
         ASSERT_EQ(sound.size(), static_cast<std::size_t>(lengthMs * 48)) << int(cue);
         EXPECT_TRUE(peak >= 32767 / 10 && peak <= 32767 / 2) << int(cue) << " heard, not loud";
+        // clang-format off
         // No click: from silence and back to it over the first and the last quarter millisecond.
-        const int ends =
-            std::max(Peak(sound.begin(), sound.begin() + 12), Peak(sound.end() - 12, sound.end()));
+        const int ends = std::max(Peak(sound.begin(), sound.begin() + 12), Peak(sound.end() - 12, sound.end()));
         EXPECT_TRUE(sound.front() == 0 && sound.back() == 0 && ends <= peak / 4) << int(cue);
         // Upward through zero, to within two of the pitch's count.
-        const int crossings =
-            std::inner_product(sound.begin(), sound.end() - 1, sound.begin() + 1, 0, std::plus<>(),
-                               [](int a, int b) { return a < 0 && b >= 0; });
+        const int crossings = std::inner_product(sound.begin(), sound.end() - 1, sound.begin() + 1, 0, std::plus<>(), [](int a, int b) { return a < 0 && b >= 0; });
         EXPECT_TRUE(hz == 0 || std::abs(crossings - hz * lengthMs / 1000) <= 2) << int(cue);
+        // Each tone is heard: without it, the sound is another by half the tone's level or more.
+        const SoundDescription& description = SoundTable[static_cast<std::size_t>(cue)];
+        for (std::size_t n = 0; n < MostTones && description.tones[n].level > 0; ++n) {
+            SoundDescription without = description;
+            without.tones[n] = {};
+            Sound rest = RenderSound(without);
+            rest.resize(sound.size());
+            std::transform(rest.begin(), rest.end(), sound.begin(), rest.begin(), std::minus<>());
+            EXPECT_GE(Peak(rest.begin(), rest.end()), description.tones[n].level * 32767 / 2) << int(cue) << " tone " << n;
+        }
+        // clang-format on
     }
 }
 

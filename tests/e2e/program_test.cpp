@@ -22,9 +22,9 @@ static std::string PlayToTheEnd(XPlay& game) {
     game.key("s", false);
     std::string grade = ReadText(game.last, -10, 10, 2);
     grade.erase(0, grade.front() == ' ');
-    return grade + " " + std::to_string(std::atol(ReadText(game.last, -15, 7, 7).c_str())) + " " +
-           std::to_string(std::atol(ReadText(game.last, -15, 4, 7).c_str())) + " " +
-           std::to_string(ReadFrames(game.last));
+    // clang-format off
+    return grade + " " + std::to_string(std::atol(ReadText(game.last, -15, 7, 7).c_str())) + " " + std::to_string(std::atol(ReadText(game.last, -15, 4, 7).c_str())) + " " + std::to_string(ReadFrames(game.last));
+    // clang-format on
 }
 
 // The start, a tap of D, a soft drop to the floor and the next piece, the close button; and what

@@ -180,9 +180,10 @@ std::string WithSeparator(const std::string& folder) {
 
 bool MakeFolder(const std::string& path, std::string& why) {
     std::error_code error;
+    // An existing file in its place is an error too ("File exists").
     fs::create_directories(path, error);
-    if (error || !fs::is_directory(path, error)) {
-        why = error ? error.message() : "not a folder";
+    if (error) {
+        why = error.message();
         return false;
     }
     return true;

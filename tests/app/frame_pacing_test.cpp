@@ -209,10 +209,9 @@ TEST(FramePacing, ALookPresentsOnlyWhatTheScreenDoesNotShowYet) {
     EXPECT_EQ(look(false, true, same), Look::Present) << "a window event";
     EXPECT_EQ(LookFor(true, false, nullptr, drawn), Look::Present) << "before the first tick";
     // What a tick of the ready pause or of a finished game changes: nothing the picture shows.
-    const auto pause = [](GameState& g) {
-        std::tie(g.readyTimer, g.prevPhase, g.prevControls, g.rotateHeld) =
-            std::tuple(9, GAMEOVER, Down, true);
-    };
+    // clang-format off
+    const auto pause = [](GameState& g) { std::tie(g.readyTimer, g.prevPhase, g.prevControls, g.rotateHeld) = std::tuple(9, GAMEOVER, Down, true); };
+    // clang-format on
     EXPECT_EQ(look(true, false, pause), Look::StandingStill);
     // Each field that the picture shows, alone.
     for (auto field : {&GameState::nextKind, &GameState::activeKind, &GameState::pieceRotation,

@@ -26,8 +26,9 @@ TEST(Pause, OnlyAGameUnderWayPausesAndOnlyThePauseKeyResumes) {
     }
     // The main thread's handler answers whether the event changed anything, and publishes each
     // change and the moment of a resume.
-    EXPECT_TRUE(!HandlePauseEvent(PauseEvent::PauseKey, GAMEOVER) &&
-                HandlePauseEvent(PauseEvent::PauseKey, ACTIVE) && GamePaused);
+    // clang-format off
+    EXPECT_TRUE(!HandlePauseEvent(PauseEvent::PauseKey, GAMEOVER) && HandlePauseEvent(PauseEvent::PauseKey, ACTIVE) && GamePaused);
+    // clang-format on
     const std::uint64_t before = SDL_GetPerformanceCounter();
     EXPECT_TRUE(HandlePauseEvent(PauseEvent::PauseKey, ARE) && !GamePaused && ResumedAt >= before);
 }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -370,14 +371,21 @@ TEST(Shell, AResizeSetsTheViewportAndTheAspectAndCloseEndsTheRun) {
     }
 }
 
-// The sound on SDL's dummy device, which plays to no card: M switches it on its press alone
-// (the end-to-end test presses it), not as it repeats; the removal of the device the game plays on
+// The sound on SDL's dummy device, which plays to no card: its buffers of 480 frames of 16 bits
+// (whatever format the environment would choose); M switches it on its press alone (the
+// end-to-end test presses it), not as it repeats; the removal of the device the game plays on
 // closes it, and the ticks go on without it, as they do when no device opens.
 TEST(Shell, MSwitchesTheSoundAndARemovedDeviceLeavesTheGameSilent) {
     SDL_setenv("SDL_AUDIODRIVER", "dummy", 1);
-    StartSound();
+    SDL_setenv("SDL_AUDIO_FORMAT", "U8", 1);
+    static std::atomic<int> asked{0};
+    // clang-format off
+    StartSound([](void*, Uint8* stream, int length) { FillAudio(nullptr, stream, asked = length); });
     const SDL_AudioDeviceID device = SoundDevice;
     ASSERT_NE(device, 0u);
+    while (asked == 0) SDL_Delay(1); // the device's first buffer
+    // clang-format on
+    EXPECT_EQ(asked, 960);
     // A press of M switches the sound; its release, its repeats as it is held and N do not.
     SoundMuted = false;
     SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT); // an earlier poll's end, where a poll stops

@@ -40,8 +40,9 @@ TEST(TickSchedule, TenSecondsOfLateWakeUpsHold625TicksAtAnyCounterFrequency) {
         const double first = now;
         for (int tick = 0; tick < 625; ++tick) {
             const auto reading = static_cast<std::uint64_t>(now * frequency / 1000 + 1e6);
-            now =
-                static_cast<int>(now) + NextTickDelay(schedule, reading) + random() % 900 / 1000.0;
+            // clang-format off
+            now = static_cast<int>(now) + NextTickDelay(schedule, reading) + random() % 900 / 1000.0;
+            // clang-format on
         }
         EXPECT_NEAR(now - first, 10'000, 2.0) << frequency;
         EXPECT_LT(schedule.deadline, 125u) << "the index moves into the origin every 2 s";

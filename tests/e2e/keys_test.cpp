@@ -9,8 +9,9 @@
 
 // The pause: the word, and no cell of the well or the next piece.
 static bool ShowsPause(const Picture& p) {
-    return ReadText(p, -2.5f, 5, 5) == "PAUSE" && CellsInTheWell(p) == 0 &&
-           ReadCells(p, -2, 14, 4, 2) == "....\n....\n";
+    // clang-format off
+    return ReadText(p, -2.5f, 5, 5) == "PAUSE" && CellsInTheWell(p) == 0 && ReadCells(p, -2, 14, 4, 2) == "....\n....\n";
+    // clang-format on
 }
 
 // The file binds the arrows to left and right and has a line it cannot use. D no longer moves the
@@ -46,8 +47,9 @@ TEST(Keys, ComeFromTheSettingsFileAndTheKeyScreenAndEscapeOrALostFocusPauses) {
     EXPECT_TRUE(game.waitFor([&](auto& p) { return ReadFrames(p) > ReadFrames(paused) && CellsInTheWell(p) > 0; }, 10s));
     // clang-format on
 
-    const Window other =
-        XCreateSimpleWindow(game.x, DefaultRootWindow(game.x), 0, 0, 50, 50, 0, 0, 0);
+    // clang-format off
+    const Window other = XCreateSimpleWindow(game.x, DefaultRootWindow(game.x), 0, 0, 50, 50, 0, 0, 0);
+    // clang-format on
     XMapWindow(game.x, other); // viewable at once: the server has no window manager
     XSetInputFocus(game.x, other, RevertToParent, CurrentTime);
     XSync(game.x, False);

@@ -8,6 +8,7 @@
 #include "ranking.h"
 #include "recording.h"
 #include "rules_check.h"
+#include "text_lines.h"
 #include "verify.h"
 
 static GameResult Result(std::uint32_t grade, std::uint32_t score, std::uint32_t frames) {
@@ -126,6 +127,7 @@ TEST(Replay, IsWrittenAsTextWithTheControlsAsRuns) {
     EXPECT_TRUE(read.result == ResultOf(GameState())) << "none yet: that of a game not begun";
     ASSERT_EQ(ReadReplay(text, read), "");
     EXPECT_EQ(WriteReplay(read), text);
+    EXPECT_EQ(GradeWord(18) + GradeWord(19), "ZN??") << "the last grade, and none past it";
 }
 
 TEST(Replay, AMalformedReplayIsRefusedNamingTheLine) {

@@ -95,8 +95,6 @@ TEST(KeySettings, EachPressIsTakenOrRefusedAndEscapeOrTheLastControlCloses) {
     }
     // clang-format off
     const KeySettingsScreen screen = StepKeySettings(StepKeySettings(OpenKeySettings(ReadSettings("[keys]\nright = right").settings.bindings), key('a')), key('a'));
-    // clang-format on
-    // clang-format off
     const std::vector<std::string> words = {"KEYS", "PRESS FOR", "RIGHT", "NOW: RIGHT", "TAKEN BY LEFT", "ESC: DONE", "BACKSPACE: DEFAULTS"};
     // clang-format on
     EXPECT_EQ(KeySettingsWords(screen), words);

@@ -105,3 +105,21 @@ TEST(HandOver, ANewGameAskedForIsBuiltOnTheTimerThreadAndComesBackRecordedWhole)
     EXPECT_FALSE(RequestNewGame(98)) << "one request at a time";
     EXPECT_NE(FreshSeed(), FreshSeed()) << "the clock's counter has moved on";
 }
+
+// A game is recorded for as long as the longest replay, and one a tick longer is played on but
+// not kept.
+TEST(HandOver, AGameIsKeptUpToTheLongestReplayAndOneATickLongerIsNot) {
+    GameState live;
+    FinishedGame kept;
+    for (const std::uint32_t ticks : {MaxReplayTicks, MaxReplayTicks + 1}) {
+        RequestNewGame(7); // unless the test before left a request, which serves as well
+        StartRequestedGame(live);
+        // clang-format off
+        for (std::uint32_t n = 0; n < ticks; ++n) ControlsForTick(Down);
+        // clang-format on
+        live.phase = GAMEOVER;
+        HandOverEndedGame(live);
+        EXPECT_EQ(TakeFinishedGame(kept), ticks == MaxReplayTicks) << ticks;
+    }
+    EXPECT_TRUE(kept.runs.size() == 1 && kept.runs[0].ticks == MaxReplayTicks);
+}

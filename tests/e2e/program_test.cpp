@@ -188,8 +188,9 @@ TEST(Program, KeepsEveryGameInTheRankingPlaysAgainAtEnterAndSetsABrokenRankingAs
     EXPECT_FALSE(std::filesystem::exists(data / "replay-old.txt"));
     EXPECT_EQ(FileText(data / "replay-4.txt"), "kept");
     const std::string said = testing::TempDir() + "verify"; // the run's own folder
-    const std::string verify = "cd " + testing::TempDir() + " && " + command + " --verify " +
-                               (data / entry[1].str()).string() + " >" + said;
+    // clang-format off
+    const std::string verify = "cd " + testing::TempDir() + " && " + command + " --verify " + (data / entry[1].str()).string() + " >" + said;
+    // clang-format on
     EXPECT_EQ(WEXITSTATUS(std::system(verify.c_str())), 0);
     EXPECT_NE(FileText(said).find(": matches: "), std::string::npos) << FileText(said);
 

@@ -19,8 +19,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string text(reinterpret_cast<const char*>(data), size);
     Replay replay;
     const std::string replayWrong = ReadReplay(text, replay);
-    Check(replayWrong.rfind("line ", 0) == 0 || replayWrong.empty(),
-          "a replay's message names a line");
+    // clang-format off
+    Check(replayWrong.rfind("line ", 0) == 0 || replayWrong.empty(), "a replay's message names a line");
+    // clang-format on
     if (replayWrong.empty()) {
         Replay again;
         Check(ReadReplay(WriteReplay(replay), again).empty(), "a replay written is read");
@@ -37,18 +38,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     Ranking ranking;
     const std::string rankingWrong = ReadRanking(text, ranking);
-    Check(rankingWrong.rfind("line ", 0) == 0 || rankingWrong.empty(),
-          "a ranking's message names a line");
+    // clang-format off
+    Check(rankingWrong.rfind("line ", 0) == 0 || rankingWrong.empty(), "a ranking's message names a line");
     if (rankingWrong.empty()) {
         Check(ranking.entries.size() <= RankingSize, "ten games at most");
         Ranking again;
-        Check(ReadRanking(WriteRanking(ranking), again).empty() &&
-                  WriteRanking(again) == WriteRanking(ranking),
-              "a ranking written reads back the same");
+        Check(ReadRanking(WriteRanking(ranking), again).empty() && WriteRanking(again) == WriteRanking(ranking), "a ranking written reads back the same");
         for (std::size_t i = 1; i < ranking.entries.size(); ++i) {
-            Check(!RanksAbove(ranking.entries[i].result, ranking.entries[i - 1].result),
-                  "a ranking is read in order");
+            Check(!RanksAbove(ranking.entries[i].result, ranking.entries[i - 1].result), "a ranking is read in order");
         }
     }
+    // clang-format on
     return 0;
 }

@@ -51,8 +51,9 @@ TEST(Files, AreReplacedWholeSetAsideWhenBrokenAndLockedByOneProgram) {
         ASSERT_TRUE(WriteWholeFile(folder.path + "ranking.txt", text, why)) << why;
         EXPECT_EQ(folder.read("ranking.txt"), text);
     }
-    EXPECT_EQ(std::pair(handles(), Flushed), std::pair(before.first, before.second + 4))
-        << "each file and its folder flushed, and closed";
+    // clang-format off
+    EXPECT_EQ(std::pair(handles(), Flushed), std::pair(before.first, before.second + 4)) << "each file and its folder flushed, and closed";
+    // clang-format on
     // No folder, a full disk, a folder where the file goes: nothing written, and no writing left.
     fs::create_symlink("/dev/full", folder.path + "full.txt.new");
     fs::create_directories(folder.path + "folder.txt/in");

@@ -163,8 +163,9 @@ TEST(Replay, AMalformedReplayIsRefusedNamingTheLine) {
         Replay read;
         read.seed = 77;
         EXPECT_EQ(ReadReplay(text, read), want) << name;
-        EXPECT_EQ(read.seed, want.empty() ? 1733650000u : 77u)
-            << name << ": read whole or not at all";
+        // clang-format off
+        EXPECT_EQ(read.seed, want.empty() ? 1733650000u : 77u) << name << ": read whole or not at all";
+        // clang-format on
     }
 }
 

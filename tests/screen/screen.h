@@ -112,7 +112,7 @@ inline bool FrameBars(const Picture& picture) {
         square = square && picture.at(corner + out * glm::vec3(1, -1, 0)) == Rgb(0) &&
                  picture.at(corner + out * glm::vec3(-1, 1, 0)) == Rgb(0);
     }
-    return square && ReadCells(picture, -6.5f, 0, 3, 1) + ReadCells(picture, 4, -4, 3, 1) +
-                             ReadCells(picture, 2, 12, 1, 3) + ReadCells(picture, -3, -9, 1, 3) ==
-                         ".#.\n.#.\n.\n#\n.\n.\n#\n.\n";
+    // clang-format off
+    return square && ReadCells(picture, -6.5f, 0, 3, 1) + ReadCells(picture, 4, -4, 3, 1) + ReadCells(picture, 2, 12, 1, 3) + ReadCells(picture, -3, -9, 1, 3) == ".#.\n.#.\n.\n#\n.\n.\n#\n.\n";
+    // clang-format on
 }

@@ -40,9 +40,9 @@ struct XPlay {
     XPlay(const std::string& command, const std::string& folder,
           const std::string& arguments = "") {
         XSelectInput(x, DefaultRootWindow(x), SubstructureNotifyMask); // to hear of the window
-        const std::string line = "cd '" + folder + "' && exec setpriv --pdeathsig KILL '" +
-                                 command + "' " + arguments + " >" + outputs + ".out 2>" + outputs +
-                                 ".err";
+        // clang-format off
+        const std::string line = "cd '" + folder + "' && exec setpriv --pdeathsig KILL '" + command + "' " + arguments + " >" + outputs + ".out 2>" + outputs + ".err";
+        // clang-format on
         end = std::async(std::launch::async, [line] { return std::system(line.c_str()); });
     }
     ~XPlay() {
